@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the toolset needs, when any is missing.
+# Safe to run again: it does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake pkg-config
+  liblcms2-dev libusb-1.0-0-dev libinih-dev libpng-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
