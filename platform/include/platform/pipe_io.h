@@ -29,4 +29,7 @@ IoResult pipe_write(PipeHandle pipe, const void* data, size_t size);
 IoResult pipe_read_timed(PipeHandle pipe, void* buffer, size_t size, uint32_t timeout_ms);
 IoResult pipe_write_timed(PipeHandle pipe, const void* data, size_t size, uint32_t timeout_ms);
 
+// Closes a pipe handle.
+void close_pipe(PipeHandle pipe);
+
 }  // namespace tz::platform

@@ -1,0 +1,77 @@
+// A virtual TARVO 5170 on a folder of sockets, for tests, demos and host
+// developers without hardware. The same object runs in the TZ5170Emulator
+// program and inside test processes.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "emulator/printer_model.h"
+#include "platform/local_socket.h"
+
+namespace tz::emulator {
+
+struct PrinterOptions {
+    std::string folder;       // where DIR/<serial>.sock and DIR/<serial>.ctl live
+    std::string serial;       // 8 characters; taken from the state file when empty
+    std::string state_file;   // JSON; kept across restarts when given
+    double time_scale = 1.0;  // multiplies every duration of the model
+    std::string output_folder;
+    uint16_t vendor_id = 0x0F3C;
+    uint16_t product_id = 0x5A17;
+};
+
+class VirtualPrinter {
+public:
+    explicit VirtualPrinter(PrinterOptions options);
+    ~VirtualPrinter();
+    VirtualPrinter(const VirtualPrinter&) = delete;
+    VirtualPrinter& operator=(const VirtualPrinter&) = delete;
+
+    // Loads the state, plugs the printer in and opens the control socket.
+    bool start(std::string* error);
+    // Unplugs and closes everything. Safe to call twice.
+    void stop();
+
+    // Leaves the bus: the socket file goes, every connection ends.
+    void unplug();
+    // Comes back on the bus with a new socket file.
+    bool replug();
+    bool plugged() const;
+
+    PrinterModel& model() { return *model_; }
+    std::string socket_path() const;
+    std::string control_path() const;
+    size_t connection_count();
+    std::string serial() const { return model_->serial(); }
+
+private:
+    struct Connection;
+
+    void accept_loop();
+    void control_loop();
+    void serve(Connection& connection);
+    void reap_finished_connections();
+    void end_all_connections();
+
+    PrinterOptions options_;
+    std::unique_ptr<PrinterModel> model_;
+
+    std::mutex plug_lock_;  // plugging in and out, the listener and its thread
+    std::mutex bus_lock_;   // the connections
+    platform::LocalListener listener_;
+    std::thread accept_thread_;
+    std::atomic<bool> accepting_{false};
+    std::list<std::unique_ptr<Connection>> connections_;
+
+    platform::LocalListener control_listener_;
+    std::thread control_thread_;
+    std::atomic<bool> running_{false};
+};
+
+}  // namespace tz::emulator

@@ -1,0 +1,109 @@
+// TZ5170Emulator: serves one virtual printer until it is interrupted, or sends
+// one command to a running printer's control socket.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "control.h"
+#include "emulator/virtual_printer.h"
+#include "platform/local_socket.h"
+#include "platform/process.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void on_signal(int) { g_stop = true; }
+
+void usage(FILE* out) {
+    std::fprintf(out,
+                 "usage: TZ5170Emulator --dir DIR --serial XXXXXXXX [--state FILE] [--time-scale F]\n"
+                 "                      [--output DIR] [--vendor-id HEX] [--product-id HEX]\n"
+                 "       TZ5170Emulator --dir DIR --serial XXXXXXXX --control COMMAND\n"
+                 "Serves one virtual printer on DIR/<serial>.sock until interrupted; its control\n"
+                 "socket is DIR/<serial>.ctl. With --control, sends COMMAND to a running printer.\n"
+                 "Control commands:\n%s",
+                 tz::emulator::kControlHelp);
+}
+
+bool parse_hex16(const char* text, uint16_t& value) {
+    char* end = nullptr;
+    unsigned long v = std::strtoul(text, &end, 16);
+    if (end == text || *end != '\0' || v > 0xFFFF) return false;
+    value = static_cast<uint16_t>(v);
+    return true;
+}
+
+int send_control(const std::string& path, const std::string& command) {
+    using tz::platform::IoStatus;
+    tz::platform::LocalSocket socket =
+        tz::platform::LocalSocket::connect(path, tz::platform::SocketKind::Stream);
+    if (!socket.valid()) {
+        std::fprintf(stderr, "no printer listens on %s\n", path.c_str());
+        return 1;
+    }
+    std::string line = command + "\n";
+    if (socket.send(line.data(), line.size(), 5000).status != IoStatus::Ok) return 1;
+    std::string answer;
+    char chunk[512];
+    while (answer.find('\n') == std::string::npos) {
+        tz::platform::IoResult got = socket.receive(chunk, sizeof chunk, 10000);
+        if (got.status != IoStatus::Ok) break;
+        answer.append(chunk, got.bytes);
+    }
+    std::fputs(answer.c_str(), stdout);
+    return answer.rfind("ok", 0) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tz::emulator::PrinterOptions options;
+    std::string control_command;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "%s needs a value\n", name);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "--dir") options.folder = value("--dir");
+        else if (arg == "--serial") options.serial = value("--serial");
+        else if (arg == "--state") options.state_file = value("--state");
+        else if (arg == "--output") options.output_folder = value("--output");
+        else if (arg == "--time-scale") options.time_scale = std::atof(value("--time-scale"));
+        else if (arg == "--vendor-id") {
+            if (!parse_hex16(value("--vendor-id"), options.vendor_id)) { usage(stderr); return 2; }
+        } else if (arg == "--product-id") {
+            if (!parse_hex16(value("--product-id"), options.product_id)) { usage(stderr); return 2; }
+        } else if (arg == "--control") control_command = value("--control");
+        else if (arg == "--help" || arg == "-h") { usage(stdout); return 0; }
+        else { std::fprintf(stderr, "unknown argument %s\n", arg.c_str()); usage(stderr); return 2; }
+    }
+    if (options.folder.empty() || (options.serial.empty() && options.state_file.empty()) ||
+        !(options.time_scale > 0)) {
+        usage(stderr);
+        return 2;
+    }
+    if (!control_command.empty())
+        return send_control(options.folder + "/" + options.serial + ".ctl", control_command);
+
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    tz::emulator::VirtualPrinter printer(options);
+    std::string error;
+    if (!printer.start(&error)) {
+        std::fprintf(stderr, "TZ5170Emulator: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("printer %s on %s\n", printer.serial().c_str(), printer.socket_path().c_str());
+    std::fflush(stdout);
+    while (!g_stop) tz::platform::sleep_ms(100);
+    printer.stop();
+    return 0;
+}
