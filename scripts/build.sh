@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures and builds one preset
+# (default, asan or tsan). Used by run.sh and test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+bash scripts/setup.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$(nproc)"
