@@ -22,6 +22,10 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
 
 DynamicLibrary DynamicLibrary::load(const std::string& file_name) {
     DynamicLibrary library;
+    if (file_name.empty()) {  // dlopen("") would hand back the main program
+        library.error_ = "empty library name";
+        return library;
+    }
     library.handle_ = ::dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library.handle_ == nullptr) {
         const char* why = ::dlerror();

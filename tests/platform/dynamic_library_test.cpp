@@ -16,6 +16,11 @@ TEST(DynamicLibrary, MissingLibraryFailsWithAReason) {
     EXPECT_FALSE(library.loaded());
     EXPECT_NE(library.error().find("libtz5170-no-such-library.so"), std::string::npos) << library.error();
     EXPECT_EQ(library.symbol("cos"), nullptr);
+
+    // An empty name must not hand back the program itself.
+    auto empty = DynamicLibrary::load("");
+    EXPECT_FALSE(empty.loaded());
+    EXPECT_FALSE(empty.error().empty());
 }
 
 TEST(DynamicLibrary, SystemLibraryIsFoundByBareNameAndItsSymbolsWork) {
