@@ -1,0 +1,60 @@
+#include "acquisition.h"
+
+#include <utility>
+
+#include "device_table.h"
+#include "printer_context.h"
+
+namespace tz::lib {
+
+PrinterHold::PrinterHold(PrinterHold&& other) noexcept : mutex_(std::move(other.mutex_)) {}
+
+PrinterHold& PrinterHold::operator=(PrinterHold&& other) noexcept {
+    if (this != &other) {
+        release();
+        mutex_ = std::move(other.mutex_);
+    }
+    return *this;
+}
+
+void PrinterHold::release() {
+    if (mutex_) {
+        mutex_->release();
+        mutex_.reset();
+    }
+}
+
+PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
+    PrinterHold hold;
+    uint8_t index = context.selected_index;
+    if (index >= kDeviceTableSize || !device_table()[index].in_use()) {
+        code = TZP_NOT_RECOGNISED;
+        return hold;
+    }
+    std::shared_ptr<platform::NamedMutex> mutex = device_table()[index].mutex.load();
+    if (!mutex) {
+        code = TZP_UNDEFINED_ERROR;
+        return hold;
+    }
+    switch (mutex->wait(kAcquireWaitMs)) {
+        case platform::WaitResult::Obtained:
+            code = TZP_OK;
+            hold.mutex_ = std::move(mutex);
+            break;
+        case platform::WaitResult::TimedOut:
+            code = TZP_PRINTER_IN_USE;
+            break;
+        case platform::WaitResult::Abandoned:
+            // Its former holder ended mid-operation; the printer's state is
+            // unknown, so this operation gives way and the next one goes ahead.
+            mutex->release();
+            code = TZP_PRINTER_IN_USE;
+            break;
+        case platform::WaitResult::Failed:
+            code = TZP_UNDEFINED_ERROR;
+            break;
+    }
+    return hold;
+}
+
+}  // namespace tz::lib

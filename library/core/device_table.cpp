@@ -1,0 +1,52 @@
+#include "device_table.h"
+
+#include <cstring>
+
+namespace tz::lib {
+
+namespace {
+constexpr ModelEntry kModelTable[] = {{kSupportedModelKey, 1, 0}};
+}
+
+const ModelEntry* find_model(uint32_t model_key) {
+    for (const ModelEntry& model : kModelTable)
+        if (model.model_key == model_key) return &model;
+    return nullptr;
+}
+
+Serial DeviceEntry::serial() const {
+    uint64_t packed = serial_;
+    Serial value;
+    std::memcpy(value.data(), &packed, kSerialSize);
+    return value;
+}
+
+void DeviceEntry::set_serial(const Serial& value) {
+    uint64_t packed;
+    std::memcpy(&packed, value.data(), kSerialSize);
+    serial_ = packed;
+}
+
+void DeviceEntry::fill_serial(uint8_t byte) {
+    Serial value;
+    value.fill(byte);
+    set_serial(value);
+}
+
+void DeviceTable::reset(uint8_t serial_fill) {
+    for (DeviceEntry& entry : entries_) {
+        entry.device = -1;
+        entry.mutex.store(nullptr_mutex());
+        entry.model_key = 0;
+        entry.write_pipe = -1;
+        entry.read_pipe = -1;
+        entry.fill_serial(serial_fill);
+    }
+}
+
+DeviceTable& device_table() {
+    static DeviceTable table;
+    return table;
+}
+
+}  // namespace tz::lib

@@ -1,0 +1,151 @@
+#include "discovery.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "library_state.h"
+#include "printer_context.h"
+#include "selection.h"
+
+namespace tz::lib {
+namespace {
+
+constexpr size_t kDeviceNameSize = 260;
+constexpr size_t kIdStringSize = 260;
+constexpr size_t kSerialOffset = 110;
+// How long enumeration waits for a printer another process is using.
+constexpr uint32_t kEnumerationWaitMs = 500;
+
+// The device's cross-process mutex: the device name from its fifth character on.
+std::shared_ptr<platform::NamedMutex> open_device_mutex(const char* name) {
+    size_t length = ::strnlen(name, kDeviceNameSize);
+    if (length <= 4) return nullptr;
+    return std::shared_ptr<platform::NamedMutex>(platform::NamedMutex::open(std::string(name + 4, length - 4)));
+}
+
+bool is_supported_model(const char* name) {
+    return ::strnlen(name, kDeviceNameSize) >= 25 && std::memcmp(name + 12, "0f3c", 4) == 0 &&
+           std::memcmp(name + 21, "5a17", 4) == 0;
+}
+
+// Looks up the model's pipes and asks for both pipe handles of entry h.
+bool open_pipes(PrinterContext& context, int handle) {
+    DeviceEntry& entry = device_table()[static_cast<size_t>(handle)];
+    const ModelEntry* model = find_model(entry.model_key);
+    if (model == nullptr) return false;
+    context.pipes.read_pipe_number = model->read_pipe_number;
+    context.pipes.write_pipe_number = model->write_pipe_number;
+    const UsbApi& usb = context.usb.api();
+    entry.read_pipe = usb.GetPipeHandle(handle, 0, model->read_pipe_number, 0);
+    entry.write_pipe = usb.GetPipeHandle(handle, 0, model->write_pipe_number, 0);
+    return entry.read_pipe != -1 && entry.write_pipe != -1;
+}
+
+bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize; }
+
+}  // namespace
+
+uint16_t enumerate(PrinterContext& context, uint8_t* list) {
+    if (!context.usb.loaded()) return 0;
+    const UsbApi& usb = context.usb.api();
+    DeviceTable& table = device_table();
+    uint8_t selected = context.selected_index;
+    uint16_t count = 0;
+    uint16_t opened = 0;
+
+    for (uint16_t number = 0; number < context.scan_range && count < kDeviceTableSize; ++number) {
+        char name[kDeviceNameSize] = {};
+        int handle = usb.CheckDeviceName(number);
+        if (handle != -1) {
+            // Already open in this process: listed as it is.
+            if (!valid_handle(handle)) continue;
+            DeviceEntry& entry = table[static_cast<size_t>(handle)];
+            entry.device = handle;
+            if (usb.GetDeviceName(handle, name) == 1) entry.mutex = open_device_mutex(name);
+            list[count++] = static_cast<uint8_t>(handle);
+            continue;
+        }
+        handle = usb.Open(number);
+        if (handle == -1) continue;
+        if (!valid_handle(handle)) {  // a USB library breaking its promise: not ours to use
+            usb.Close(handle);
+            continue;
+        }
+        DeviceEntry& entry = table[static_cast<size_t>(handle)];
+        entry.device = handle;
+        usb.GetDeviceName(handle, name);
+        name[kDeviceNameSize - 1] = '\0';
+        std::shared_ptr<platform::NamedMutex> mutex = open_device_mutex(name);
+        entry.mutex = mutex;
+        context.opened_count = ++opened;
+        bool held = false;
+        if (mutex) {
+            platform::WaitResult wait = mutex->wait(kEnumerationWaitMs);
+            held = wait == platform::WaitResult::Obtained || wait == platform::WaitResult::Abandoned;
+        }
+
+        bool listed = false;
+        if (is_supported_model(name)) {
+            entry.model_key = kSupportedModelKey;
+            if (open_pipes(context, handle)) {
+                uint8_t id[kIdStringSize] = {};
+                uint32_t size = kIdStringSize;
+                if (usb.GetDeviceIDString(handle, id, &size) == 1) {
+                    Serial serial;
+                    std::memcpy(serial.data(), id + kSerialOffset, kSerialSize);
+                    entry.set_serial(serial);
+                    context.pipes.write_pipe = entry.write_pipe.load();
+                    context.pipes.read_pipe = entry.read_pipe.load();
+                    list[count++] = static_cast<uint8_t>(handle);
+                    listed = true;
+                }
+            }
+        }
+
+        if (held) mutex->release();
+        if (!listed) {
+            // Not a printer of ours, or it cannot be talked to: give it back.
+            close_write_pipe(usb, entry.write_pipe);
+            close_read_pipe(usb, entry.read_pipe);
+            entry.mutex.store(nullptr_mutex());
+            usb.Close(handle);
+            entry.device = -1;
+            entry.model_key = 0;
+        }
+    }
+
+    if (selected != kNoPrinter) {
+        ResultCode ignored;
+        select_by_index(context, selected, ignored);
+    }
+    return count;
+}
+
+uint16_t list_printers(uint8_t* indexes) {
+    std::lock_guard guard(library_lock());
+    if (indexes == nullptr) return 0;
+    std::memset(indexes, 0xFF, kDeviceTableSize);
+    PrinterContext* context = context_table().contexts[0];
+    if (context == nullptr) return 0;
+    return enumerate(*context, indexes);
+}
+
+uint16_t list_printer_serials(char* serials) {
+    std::lock_guard guard(library_lock());
+    if (serials == nullptr) return 0;
+    std::memset(serials, 0xFF, kDeviceTableSize * kSerialSize);
+    PrinterContext* context = context_table().contexts[0];
+    if (context == nullptr) return 0;
+    uint8_t list[kDeviceTableSize];
+    std::memset(list, 0xFF, sizeof list);
+    uint16_t count = enumerate(*context, list);
+    if (count == 0 || count >= kDeviceTableSize) return 0;
+    for (uint16_t i = 0; i < count; ++i) {
+        Serial serial = device_table()[list[i]].serial();
+        std::memcpy(serials + i * kSerialSize, serial.data(), kSerialSize);
+    }
+    return count;
+}
+
+}  // namespace tz::lib

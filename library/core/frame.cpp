@@ -1,0 +1,141 @@
+#include "frame.h"
+
+#include <mutex>
+#include <new>
+
+#include "library_state.h"
+#include "platform/process.h"
+#include "printer_context.h"
+#include "status_monitor.h"
+
+namespace tz::lib {
+namespace {
+
+// How long the last close waits for the status monitor to end.
+constexpr uint32_t kMonitorStopWaitMs = 60000;
+
+// Releases every context when no thread is attached. Caller holds the library lock.
+bool release_all(ResultCode& code) {
+    platform::sleep_ms(50);
+    ContextTable& table = context_table();
+    int slots = table.slot_count;
+    for (int i = 0; i < slots; ++i) {
+        if (table.thread_ids[i] != kNoThread) {
+            code = TZP_THREADS_ATTACHED;
+            return false;
+        }
+    }
+    for (int j = 0; j < slots; ++j) {
+        PrinterContext* context = table.contexts[j];
+        if (context == nullptr) continue;
+        table.releasing_slot = j + 1;
+        context->release();
+        table.contexts[j] = nullptr;
+        delete context;
+        table.thread_ids[j] = kNoThread;
+    }
+    table.releasing_slot = 0;
+    code = TZP_OK;
+    return true;
+}
+
+// Creates the missing contexts of the usable slots and initialises them all.
+// Caller holds the library lock.
+bool initialise_contexts(bool for_download, int mode, ResultCode& code) {
+    ContextTable& table = context_table();
+    int slots = table.slot_count;
+    for (int i = 0; i < slots; ++i) {
+        PrinterContext* context = table.contexts[i];
+        if (context == nullptr) {
+            context = new (std::nothrow) PrinterContext;
+            table.contexts[i] = context;
+        }
+        bool ok = false;
+        if (context == nullptr) {
+            code = TZP_NO_MEMORY;
+        } else {
+            code = for_download ? context->initialise_for_download(mode) : context->initialise();
+            ok = code == TZP_OK;
+        }
+        if (!ok) {
+            ResultCode ignored;
+            release_all(ignored);
+            return false;
+        }
+    }
+    return true;
+}
+
+int open_common(bool for_download, int mode, uint16_t* result) {
+    std::lock_guard guard(library_lock());
+    ResultCode code = TZP_OK;
+    bool ok = initialise_contexts(for_download, mode, code);
+    if (ok && assign_slot() < 0) {
+        ok = false;
+        code = TZP_NO_CONTEXT;
+    }
+    status_monitor().start();
+    store(result, code);
+    return ok ? 1 : 0;
+}
+
+}  // namespace
+
+int open_library(uint16_t* result) { return open_common(false, -1, result); }
+
+int open_library_for_download(int mode, uint16_t* result) { return open_common(true, mode, result); }
+
+void close_library() {
+    std::lock_guard guard(library_lock());
+    ContextTable& table = context_table();
+    uint32_t me = platform::current_thread_id();
+    int attached = 0;
+    for (auto& id : table.thread_ids) {
+        if (id == me) id = kNoThread;
+        if (id != kNoThread) ++attached;
+    }
+    if (attached != 0) return;
+    if (status_monitor().running()) {
+        platform::sleep_ms(10);
+        status_monitor().stop(kMonitorStopWaitMs);
+    }
+    ResultCode ignored;
+    release_all(ignored);
+}
+
+int release_contexts(uint16_t* result) {
+    std::lock_guard guard(library_lock());
+    ResultCode code;
+    bool ok = release_all(code);
+    if (result != nullptr) *result = code;
+    return ok ? 1 : 0;
+}
+
+int make_slots(int slot_count) {
+    std::lock_guard guard(library_lock());
+    ContextTable& table = context_table();
+    unsigned count = static_cast<uint16_t>(slot_count);
+    if (count < static_cast<unsigned>(table.slot_count.load()) || count > kMaxSlots) return 0;
+    table.slot_count = static_cast<int>(count);
+    for (unsigned i = 0; i < count; ++i) {
+        if (table.contexts[i] != nullptr) continue;
+        PrinterContext* context = new (std::nothrow) PrinterContext;
+        if (context == nullptr) return 0;
+        table.contexts[i] = context;
+        if (context->initialise() != TZP_OK) return 0;
+    }
+    return 1;
+}
+
+int attached_thread_count(uint16_t* attached, uint16_t* slots) {
+    std::lock_guard guard(library_lock());
+    ContextTable& table = context_table();
+    uint16_t count = 0;
+    for (auto& id : table.thread_ids)
+        if (id != kNoThread) ++count;
+    if (attached != nullptr) *attached = count;
+    if (slots != nullptr) *slots = static_cast<uint16_t>(table.slot_count.load());
+    return 1;
+}
+
+}  // namespace tz::lib

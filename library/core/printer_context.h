@@ -1,0 +1,85 @@
+// The context of one calling thread: its binding of the outside libraries,
+// its buffers, the printer it has selected and its settings.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "device_table.h"
+#include "printing/color_binding.h"
+#include "result_codes.h"
+#include "transport.h"
+#include "usb_binding.h"
+
+namespace tz::lib {
+
+// Sizes of the buffers every context owns for printing.
+inline constexpr size_t kWorkBufferSize = 131072;
+inline constexpr size_t kLineBufferSize = 16392;
+inline constexpr size_t kTransferBlockSize = 4096;
+
+// An owned byte buffer whose allocation failure is a result code, not an exception.
+struct Buffer {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+    bool allocate(size_t bytes, uint8_t fill);
+    void free();
+};
+
+// The settings of the next print job that selection touches.
+struct PrintJobSettings {
+    uint16_t setting20 = 2;  // printer-information tag 20
+    uint16_t setting30 = 0;  // printer-information tag 30
+    uint16_t copies = 1;
+};
+
+class PrinterContext {
+public:
+    PrinterContext();
+    ~PrinterContext();
+    PrinterContext(const PrinterContext&) = delete;
+    PrinterContext& operator=(const PrinterContext&) = delete;
+
+    // Makes the context ready: binds the outside libraries, allocates the
+    // buffers, fills the device table at the first call of the process and
+    // selects printer 0 once. Calling it again finds everything in place.
+    ResultCode initialise();
+    // The same for a download context: the colour library is not bound.
+    ResultCode initialise_for_download(int mode);
+    // Closes the printers and pipes, frees the buffers, unbinds the libraries.
+    void release();
+
+    // Frame state.
+    bool initialised = false;
+    bool first_selection_done = false;
+    bool download_mode_flag = false;
+    int download_mode = -1;
+
+    UsbBinding usb;
+    ColorBinding color;
+
+    Buffer work_buffer;       // 131072 bytes
+    Buffer line_buffer;       // 16392 bytes
+    uint32_t line_fill = 0;
+    Buffer transfer_block;    // 4096 bytes
+    uint32_t transfer_sizes[2] = {kTransferBlockSize, kTransferBlockSize};
+    Buffer line_assembly;     // 16392 bytes, filled with 0xFF
+
+    PipeFields pipes;
+    std::atomic<uint8_t> selected_index{kNoPrinter};
+    Serial selected_serial{};
+
+    PrintJobSettings job;
+
+    uint16_t scan_range = 128;
+    uint16_t opened_count = 0;
+
+    std::unique_ptr<Transport> transport;
+
+private:
+    void set_defaults();
+};
+
+}  // namespace tz::lib

@@ -1,0 +1,25 @@
+// Choosing the printer a context talks to.
+#pragma once
+
+#include <cstdint>
+
+#include "result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// Selects device-table entry `index` (255: confirm the current selection).
+// Returns the selected index, or 255 with 1008 when there is no such printer.
+uint8_t select_by_index(PrinterContext& context, int index, ResultCode& code);
+// Selects the printer with this 8-byte serial, or with null refreshes the
+// context's selected serial. Returns the context's selected serial.
+char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& code);
+// Forgets the pipes of the context's printer when it has gone.
+void deselect(PrinterContext& context);
+
+// The select exports: they give the calling thread a slot first.
+uint8_t select_printer(int index, uint16_t* result);
+char* select_printer_serial(const char* serial, uint16_t* result);
+
+}  // namespace tz::lib

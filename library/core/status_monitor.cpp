@@ -1,0 +1,118 @@
+#include "status_monitor.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "device_table.h"
+#include "library_state.h"
+#include "printer_context.h"
+#include "selection.h"
+
+namespace tz::lib {
+namespace {
+
+constexpr auto kPassInterval = std::chrono::milliseconds(200);
+// How long a pass waits for a printer an operation may be using.
+constexpr uint32_t kPresenceWaitMs = 10;
+
+}  // namespace
+
+StatusMonitor& status_monitor() {
+    static StatusMonitor monitor;
+    return monitor;
+}
+
+StatusMonitor::~StatusMonitor() {
+    // At process end the thread must not outlive the objects it uses.
+    if (thread_.joinable()) {
+        stop_ = true;
+        wake_.notify_all();
+        thread_.join();
+    }
+}
+
+void StatusMonitor::start() {
+    if (thread_.joinable()) return;
+    stop_ = false;
+    {
+        std::lock_guard guard(wake_lock_);
+        ended_ = false;
+    }
+    thread_ = std::thread([this] { run(); });
+}
+
+void StatusMonitor::stop(uint32_t timeout_ms) {
+    stop_ = true;
+    if (!thread_.joinable()) return;
+    std::unique_lock lock(wake_lock_);
+    wake_.notify_all();
+    bool ended = wake_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return ended_; });
+    lock.unlock();
+    if (ended)
+        thread_.join();
+    else
+        thread_.detach();
+}
+
+void StatusMonitor::run() {
+    while (!stop_) {
+        pass();
+        std::unique_lock lock(wake_lock_);
+        wake_.wait_for(lock, kPassInterval, [this] { return stop_.load(); });
+    }
+    std::lock_guard guard(wake_lock_);
+    ended_ = true;
+    wake_.notify_all();
+}
+
+void StatusMonitor::pass() {
+    std::unique_lock lock(library_lock(), std::try_to_lock);
+    if (!lock.owns_lock()) return;  // open, close, list or select is running: next time
+    ContextTable& table = context_table();
+    int slots = table.slot_count;
+    for (int i = 0; i < slots; ++i)
+        if (PrinterContext* context = table.contexts[i]) check_presence(*context);
+    if (PrinterContext* first = table.contexts[0]) sweep_devices(*first);
+}
+
+void check_presence(PrinterContext& context) {
+    uint8_t index = context.selected_index;
+    if (index >= kDeviceTableSize || !context.usb.loaded()) return;
+    DeviceEntry& entry = device_table()[index];
+    // A printer the sweep of an earlier pass already closed has gone too.
+    int device = entry.device;
+    if (device != -1 && context.usb.api().CheckDevice(device) != 0) return;
+    std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
+    bool held = false;
+    if (mutex) {
+        platform::WaitResult wait = mutex->wait(kPresenceWaitMs);
+        held = wait == platform::WaitResult::Obtained || wait == platform::WaitResult::Abandoned;
+        if (!held) return;  // an operation is running on it; it will fail on its own
+    } else if (device != -1) {
+        return;
+    }
+    deselect(context);
+    if (held) mutex->release();
+    context.selected_index = kNoPrinter;
+}
+
+void sweep_devices(PrinterContext& context) {
+    if (!context.usb.loaded()) return;
+    const UsbApi& usb = context.usb.api();
+    int limit = std::min<int>(context.scan_range, kDeviceTableSize);
+    for (int i = 0; i < limit; ++i) {
+        DeviceEntry& entry = device_table()[static_cast<size_t>(i)];
+        int device = entry.device;
+        if (device == -1 || usb.CheckDevice(device) != 0) continue;
+        usb.Close(device);
+        entry.device = -1;
+        entry.model_key = 0;
+        entry.fill_serial(0);
+        std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
+        // Only a mutex this thread could give back is dropped; the pipes
+        // wait for the context release.
+        if (mutex && mutex->release()) entry.mutex.store(nullptr_mutex());
+    }
+}
+
+}  // namespace tz::lib

@@ -1,0 +1,151 @@
+#include "transport.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "library_state.h"
+#include "platform/pipe_io.h"
+
+namespace tz::lib {
+namespace {
+
+using platform::IoResult;
+using platform::IoStatus;
+
+constexpr uint32_t kDefaultTimeoutMs = 60000;
+
+std::atomic<bool> g_read_timed_out{false};
+std::atomic<bool> g_write_timed_out{false};
+
+uint32_t timeout_from_environment() {
+    const char* text = std::getenv("TZ5170_IO_TIMEOUT_MS");
+    if (text == nullptr || *text == '\0') return kDefaultTimeoutMs;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(text, &end, 10);
+    if (*end != '\0' || value == 0 || value > kDefaultTimeoutMs * 10) return kDefaultTimeoutMs;
+    return static_cast<uint32_t>(value);
+}
+
+// Notes a transfer given up at the time limit.
+void note(const IoResult& result, std::atomic<bool>& flag) {
+    if (result.status == IoStatus::TimedOut) flag = true;
+}
+
+}  // namespace
+
+uint32_t io_timeout_ms() {
+    static const uint32_t limit = timeout_from_environment();
+    return limit;
+}
+
+bool read_timed_out() { return g_read_timed_out; }
+bool write_timed_out() { return g_write_timed_out; }
+
+bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+    written = 0;
+    send_buffer_.fill(0);
+    if (data == nullptr || count == 0 || count > send_buffer_.size()) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    std::memcpy(send_buffer_.data(), data, count);
+    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, send_buffer_.data(), count, io_timeout_ms());
+    note(result, g_write_timed_out);
+    if (result.status != IoStatus::Ok) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    written = static_cast<uint32_t>(result.bytes);
+    code = TZP_OK;
+    return true;
+}
+
+bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+    written = 0;
+    if (data == nullptr || count == 0) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    // Even raw data has a limit: a printer that stops taking data must not
+    // keep the caller forever.
+    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, data, count, io_timeout_ms());
+    note(result, g_write_timed_out);
+    if (result.status != IoStatus::Ok) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    written = static_cast<uint32_t>(result.bytes);
+    code = TZP_OK;
+    return true;
+}
+
+bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+    count = 0;
+    receive_buffer_.fill(0);
+    uint8_t frame[kTimedReadSize];
+    IoResult result = platform::pipe_read_timed(pipes_.read_pipe, frame, sizeof frame, io_timeout_ms());
+    note(result, g_read_timed_out);
+    if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    std::memcpy(receive_buffer_.data(), frame, result.bytes);
+    std::memcpy(buffer, frame, result.bytes);
+    count = static_cast<uint32_t>(result.bytes);
+    code = TZP_OK;
+    return true;
+}
+
+bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
+    received = 0;
+    size = std::min(size, receive_buffer_.size());
+    IoResult result = platform::pipe_read_timed(pipes_.read_pipe, receive_buffer_.data(), size, io_timeout_ms());
+    note(result, g_read_timed_out);
+    if (result.status != IoStatus::Ok) return false;
+    received = static_cast<uint32_t>(result.bytes);
+    return true;
+}
+
+bool Transport::direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+    std::lock_guard guard(library_lock());
+    count = 0;
+    uint32_t received = 0;
+    if (!read_into_receive_buffer(pipes_.read_length, received) || buffer == nullptr || received > capacity) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    std::memcpy(buffer, receive_buffer_.data(), received);
+    count = received;
+    code = TZP_OK;
+    return true;
+}
+
+bool Transport::framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+    std::lock_guard guard(library_lock());
+    count = 0;
+    uint32_t received = 0;
+    // Fewer than the two header bytes is no frame at all.
+    if (!read_into_receive_buffer(pipes_.read_length, received) || received < 2 || buffer == nullptr ||
+        received - 2 > capacity) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    count = received - 2;
+    std::memcpy(buffer, receive_buffer_.data() + 2, count);
+    code = receive_buffer_[1] == count ? TZP_OK : TZP_USB_ERROR;
+    return true;
+}
+
+void close_write_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe) {
+    intptr_t handle = pipe.exchange(-1);
+    if (handle != -1 && !write_timed_out() && usb.ClosePipe != nullptr) usb.ClosePipe(handle);
+}
+
+void close_read_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe) {
+    intptr_t handle = pipe.exchange(-1);
+    if (handle != -1 && !read_timed_out() && usb.ClosePipe != nullptr) usb.ClosePipe(handle);
+}
+
+}  // namespace tz::lib

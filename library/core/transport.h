@@ -1,0 +1,71 @@
+// Moving bytes to and from the selected printer through the pipe handles of
+// the USB control library.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "result_codes.h"
+#include "usb_binding.h"
+
+namespace tz::lib {
+
+// The pipe fields of a context: which pipes of the printer it uses and the
+// handles of the selected printer's pipes (copied from the device table).
+struct PipeFields {
+    uint8_t write_pipe_number = 0;
+    uint8_t read_pipe_number = 1;
+    uint32_t read_length = 512;  // bytes asked for by a direct read
+    // Read and cleared by the status monitor while the owning thread works.
+    std::atomic<intptr_t> write_pipe{-1};
+    std::atomic<intptr_t> read_pipe{-1};
+};
+
+// Largest frame one timed read takes.
+inline constexpr size_t kTimedReadSize = 300;
+// Largest packet one timed write sends.
+inline constexpr size_t kSendBufferSize = 1024;
+
+// The time limit of every transfer: 60000 ms, or TZ5170_IO_TIMEOUT_MS when set
+// (read once per process).
+uint32_t io_timeout_ms();
+
+// Set once a read or a write had to be given up at the time limit; never
+// cleared while the process runs. From then on the library stops closing
+// pipes of that direction through the USB library.
+bool read_timed_out();
+bool write_timed_out();
+
+class Transport {
+public:
+    explicit Transport(PipeFields& pipes) : pipes_(pipes) {}
+
+    // Each returns true or false and stores 0 or 2600 in `code`.
+    // One write of a command packet (at most kSendBufferSize bytes).
+    bool timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code);
+    // One write of raw data or a caller-built command.
+    bool direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code);
+    // One answer frame of at most kTimedReadSize bytes into `buffer`.
+    bool timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    // One read of up to the read length, under the library lock.
+    bool direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    // As direct_read; the first two bytes are a header whose second byte
+    // announces the length of the rest, which alone goes to the caller.
+    bool framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+
+private:
+    bool read_into_receive_buffer(size_t size, uint32_t& received);
+
+    PipeFields& pipes_;
+    std::array<uint8_t, kSendBufferSize> send_buffer_{};
+    std::array<uint8_t, 1024> receive_buffer_{};
+};
+
+// Closes a write or read pipe through the USB library unless a transfer in
+// that direction ever timed out; forgets the handle in either case.
+void close_write_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe);
+void close_read_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe);
+
+}  // namespace tz::lib

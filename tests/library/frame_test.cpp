@@ -1,0 +1,186 @@
+// Opening and closing the library, thread slots and contexts, against
+// virtual printers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "core/status_monitor.h"
+#include "library_session.h"
+#include "printer_farm.h"
+
+namespace {
+
+using tz::test::my_context;
+using tz::test::on_other_thread;
+using tz::test::OpenLibrary;
+using tz::test::PrinterFarm;
+
+TEST(LibraryFrame, CallsWithoutAContextGive1501AndNothing) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    uint16_t code = 0;
+    EXPECT_EQ(tzpusb_selectPrinter(0, &code), 255);
+    EXPECT_EQ(code, TZP_NO_CONTEXT);
+    code = 0;
+    EXPECT_EQ(tzpusb_selectPrinterSN("SN000001", &code), nullptr);
+    EXPECT_EQ(code, TZP_NO_CONTEXT);
+    uint8_t indexes[128];
+    std::memset(indexes, 0, sizeof indexes);
+    EXPECT_EQ(tzpusb_listupPrinter(indexes), 0);
+    for (uint8_t b : indexes) EXPECT_EQ(b, 0xFF);
+    char serials[1024] = {};
+    EXPECT_EQ(tzpusb_listupPrinterSN(serials), 0);
+    EXPECT_EQ(static_cast<uint8_t>(serials[1023]), 0xFF);
+    // Null result pointers are allowed.
+    EXPECT_EQ(tzpusb_selectPrinter(0, nullptr), 255);
+    tzpusb_close();  // the select calls gave this thread a slot; give it back
+    uint16_t attached = 9, slots = 9;
+    EXPECT_EQ(tzpusb_AttachThreadCount(&attached, &slots), 1);
+    EXPECT_EQ(attached, 0);
+}
+
+TEST(LibraryFrame, SecondThreadGetsASlotOnlyAfterMakeThread) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    OpenLibrary library;
+    ASSERT_TRUE(library.ok()) << library.code();
+    EXPECT_EQ(library.code(), TZP_OK);
+
+    on_other_thread([] {
+        uint16_t code = 0;
+        EXPECT_EQ(tzpusb_open(&code), 0);
+        EXPECT_EQ(code, TZP_NO_CONTEXT);
+        tzpusb_close();
+    });
+    ASSERT_EQ(tzpusb_MakeThread(2), 1);
+
+    char* mine = tzpusb_selectPrinterSN(nullptr, nullptr);
+    uint16_t attached = 0, slots = 0;
+    std::thread other([&] {
+        uint16_t code = 0xFFFF;
+        ASSERT_EQ(tzpusb_open(&code), 1);
+        EXPECT_EQ(code, TZP_OK);
+        char* theirs = tzpusb_selectPrinterSN(nullptr, &code);
+        EXPECT_NE(theirs, nullptr);
+        EXPECT_NE(theirs, mine);  // a context of its own
+        EXPECT_EQ(code, TZP_OK);
+        EXPECT_EQ(std::memcmp(theirs, "SN000001", 8), 0);
+        EXPECT_EQ(tzpusb_AttachThreadCount(&attached, &slots), 1);
+        tzpusb_close();
+    });
+    other.join();
+    EXPECT_EQ(attached, 2);
+    EXPECT_EQ(slots, 2);
+}
+
+TEST(LibraryFrame, MakeThreadOnlyWidensUpTo100) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    OpenLibrary library;
+    ASSERT_TRUE(library.ok());
+    uint16_t slots = 0;
+    EXPECT_EQ(tzpusb_MakeThread(1), 1);  // the current count with its context: nothing to do
+    EXPECT_EQ(tzpusb_MakeThread(3), 1);
+    EXPECT_EQ(tzpusb_MakeThread(2), 0);
+    EXPECT_EQ(tzpusb_MakeThread(101), 0);
+    EXPECT_EQ(tzpusb_MakeThread(0x10000 + 3), 1);  // only the low 16 bits count
+    tzpusb_AttachThreadCount(nullptr, &slots);
+    EXPECT_EQ(slots, 3);
+    EXPECT_NE(tz::lib::context_table().contexts[2].load(), nullptr);
+    EXPECT_EQ(tz::lib::context_table().contexts[3].load(), nullptr);
+}
+
+TEST(LibraryFrame, ReleaseIsRefusedWhileAThreadIsAttached) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    {
+        OpenLibrary library;
+        ASSERT_TRUE(library.ok());
+        uint16_t code = 0;
+        EXPECT_EQ(tzpusb_ReleaseThread(&code), 0);
+        EXPECT_EQ(code, TZP_THREADS_ATTACHED);
+        EXPECT_NE(tz::lib::context_table().contexts[0].load(), nullptr);
+    }
+    uint16_t code = 0xFFFF;
+    EXPECT_EQ(tzpusb_ReleaseThread(&code), 1);
+    EXPECT_EQ(code, TZP_OK);
+}
+
+TEST(LibraryFrame, CloseThenOpenStartsAfresh) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    {
+        OpenLibrary library;
+        ASSERT_TRUE(library.ok());
+    }
+    EXPECT_EQ(tz::lib::context_table().contexts[0].load(), nullptr);
+    EXPECT_FALSE(tz::lib::status_monitor().running());
+    farm.add("SN000002");
+    OpenLibrary again;
+    ASSERT_TRUE(again.ok());
+    char serials[1024];
+    EXPECT_EQ(tzpusb_listupPrinterSN(serials), 2);  // the new enumeration sees the second printer
+}
+
+TEST(LibraryFrame, OpenWithoutPrinterGives1004AndALaterOpenRetries) {
+    PrinterFarm farm;
+    {
+        OpenLibrary library;
+        EXPECT_FALSE(library.ok());
+        EXPECT_EQ(library.code(), TZP_NO_PRINTER);
+    }
+    farm.add("SN000001");
+    OpenLibrary again;
+    EXPECT_TRUE(again.ok());
+    EXPECT_EQ(again.code(), TZP_OK);
+    EXPECT_EQ(my_context().selected_index.load(), 0);
+}
+
+TEST(LibraryFrame, OpenTwiceOnOneThreadFindsEverythingInPlace) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    OpenLibrary library;
+    ASSERT_TRUE(library.ok());
+    tz::lib::PrinterContext* first = tz::lib::calling_context();
+    uint16_t code = 0xFFFF;
+    EXPECT_EQ(tzpusb_open(&code), 1);
+    EXPECT_EQ(code, TZP_OK);
+    EXPECT_EQ(tz::lib::calling_context(), first);
+    uint16_t attached = 0;
+    tzpusb_AttachThreadCount(&attached, nullptr);
+    EXPECT_EQ(attached, 1);
+}
+
+TEST(LibraryFrame, DownloadContextsDoNotNeedTheColourLibrary) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    uint16_t code = 0xFFFF;
+    ASSERT_EQ(tzpusb_openDownload(5, &code), 1);
+    EXPECT_EQ(code, TZP_OK);
+    EXPECT_EQ(my_context().download_mode, 5);
+    EXPECT_FALSE(my_context().download_mode_flag);
+    EXPECT_FALSE(my_context().color.loaded());
+    tzpusb_close();
+}
+
+TEST(LibraryFrame, CloseFromTheLastThreadReturnsAfterTheMonitorEnded) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    {
+        OpenLibrary library;
+        ASSERT_TRUE(library.ok());
+        EXPECT_TRUE(tz::lib::status_monitor().running());
+        std::thread other([] {
+            tzpusb_MakeThread(2);
+            uint16_t code;
+            tzpusb_open(&code);
+            tzpusb_close();  // not the last: the monitor goes on
+        });
+        other.join();
+        EXPECT_TRUE(tz::lib::status_monitor().running());
+    }
+    EXPECT_FALSE(tz::lib::status_monitor().running());
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// Helpers for tests of the printer-control library inside the test process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "core/printer_context.h"
+#include "core/library_state.h"
+#include "tzpusb.h"
+
+namespace tz::test {
+
+// Timed transfers give up after this long in the library tests.
+inline constexpr int kTestIoTimeoutMs = 400;
+
+// Sets the shortened time limit before the library first reads it.
+struct ShortIoTimeout {
+    ShortIoTimeout() { ::setenv("TZ5170_IO_TIMEOUT_MS", std::to_string(kTestIoTimeoutMs).c_str(), 0); }
+};
+inline ShortIoTimeout short_io_timeout;
+
+// Opens the library on construction and closes it from this thread at the end.
+class OpenLibrary {
+public:
+    OpenLibrary() { ok_ = tzpusb_open(&code_) == 1; }
+    ~OpenLibrary() { tzpusb_close(); }
+    bool ok() const { return ok_; }
+    uint16_t code() const { return code_; }
+
+private:
+    bool ok_ = false;
+    uint16_t code_ = 0xFFFF;
+};
+
+// The calling thread's context, for looking at what the exports did.
+inline lib::PrinterContext& my_context() {
+    lib::PrinterContext* context = lib::calling_context();
+    EXPECT_NE(context, nullptr);
+    return *context;
+}
+
+// Waits up to `limit` for `condition`, looking every 10 ms.
+inline bool eventually(const std::function<bool()>& condition,
+                       std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+// Runs `work` on a thread of its own and waits for it.
+inline void on_other_thread(const std::function<void()>& work) {
+    std::thread thread(work);
+    thread.join();
+}
+
+}  // namespace tz::test
