@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: set-up, build, then start two virtual printers and find them
-# through our USB control library.
+# The main job: set-up, build, then start two virtual printers, find them
+# through our USB control library and drive them through the printer-control
+# library.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
@@ -23,4 +24,8 @@ for serial in TZ000101 TZ000102; do
   for _ in $(seq 100); do [ -S "$folder/$serial.sock" ] && break; sleep 0.05; done
 done
 
-TZ5170_EMULATOR="$folder" "$bin/tz5170-list-devices"
+export TZ5170_EMULATOR="$folder"
+echo "== devices seen by libTZ5170UsbCtrl.so"
+"$bin/tz5170-list-devices"
+echo "== the printer-control library"
+"$bin/tz5170-demo"
