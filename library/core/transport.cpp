@@ -43,15 +43,10 @@ uint32_t io_timeout_ms() {
 bool read_timed_out() { return g_read_timed_out; }
 bool write_timed_out() { return g_write_timed_out; }
 
-bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
-    written = 0;
-    send_buffer_.fill(0);
-    if (data == nullptr || count == 0 || count > send_buffer_.size()) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
-    std::memcpy(send_buffer_.data(), data, count);
-    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, send_buffer_.data(), count, io_timeout_ms());
+// One write with the time limit; a printer that stops taking data must not
+// keep the caller forever, whatever kind of write it is.
+static bool write_within_limit(intptr_t pipe, const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+    IoResult result = platform::pipe_write_timed(pipe, data, count, io_timeout_ms());
     note(result, g_write_timed_out);
     if (result.status != IoStatus::Ok) {
         code = TZP_USB_ERROR;
@@ -62,23 +57,24 @@ bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& writt
     return true;
 }
 
+bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+    written = 0;
+    send_buffer_.fill(0);
+    if (data == nullptr || count == 0 || count > send_buffer_.size()) {
+        code = TZP_USB_ERROR;
+        return false;
+    }
+    std::memcpy(send_buffer_.data(), data, count);
+    return write_within_limit(pipes_.write_pipe, send_buffer_.data(), count, written, code);
+}
+
 bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
     written = 0;
     if (data == nullptr || count == 0) {
         code = TZP_USB_ERROR;
         return false;
     }
-    // Even raw data has a limit: a printer that stops taking data must not
-    // keep the caller forever.
-    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, data, count, io_timeout_ms());
-    note(result, g_write_timed_out);
-    if (result.status != IoStatus::Ok) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
-    written = static_cast<uint32_t>(result.bytes);
-    code = TZP_OK;
-    return true;
+    return write_within_limit(pipes_.write_pipe, data, count, written, code);
 }
 
 bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {

@@ -1,15 +1,8 @@
 #include "usb_binding.h"
 
+#include "entry_points.h"
+
 namespace tz::lib {
-namespace {
-
-template <typename F>
-bool lookup(const platform::DynamicLibrary& module, const char* name, F& entry) {
-    entry = reinterpret_cast<F>(module.symbol(name));
-    return entry != nullptr;
-}
-
-}  // namespace
 
 bool UsbBinding::bind() {
     if (loaded_) return true;

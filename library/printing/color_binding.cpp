@@ -1,17 +1,9 @@
 #include "color_binding.h"
 
+#include "core/entry_points.h"
 #include "core/library_state.h"
 
 namespace tz::lib {
-namespace {
-
-template <typename F>
-bool lookup(const platform::DynamicLibrary& module, const char* name, F& entry) {
-    entry = reinterpret_cast<F>(module.symbol(name));
-    return entry != nullptr;
-}
-
-}  // namespace
 
 std::recursive_mutex& color_lock() {
     static std::recursive_mutex lock;
