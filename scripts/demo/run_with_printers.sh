@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# run_with_printers.sh BIN_DIR COMMAND...: starts two virtual printers in a
+# temporary folder, runs COMMAND with TZ5170_EMULATOR pointing at them, stops
+# the printers. Exits with the command's status.
+set -euo pipefail
+bin="$1"
+shift
+folder="$(mktemp -d /tmp/tz5170-printers.XXXXXX)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$folder"
+}
+trap cleanup EXIT
+
+for serial in TZ000101 TZ000102; do
+  "$bin/TZ5170Emulator" --dir "$folder" --serial "$serial" --state "$folder/$serial.json" >/dev/null &
+  pids+=("$!")
+done
+for serial in TZ000101 TZ000102; do
+  for _ in $(seq 200); do [ -S "$folder/$serial.sock" ] && break; sleep 0.05; done
+done
+
+export TZ5170_EMULATOR="$folder"
+"$@"
