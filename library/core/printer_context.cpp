@@ -48,6 +48,14 @@ ResultCode PrinterContext::initialise() {
         transport.reset(new (std::nothrow) Transport(pipes));
         if (!transport) return TZP_NO_MEMORY;
     }
+    if (!sender) {
+        sender.reset(new (std::nothrow) CommandSender(*transport));
+        if (!sender) return TZP_NO_MEMORY;
+    }
+    if (!receiver) {
+        receiver.reset(new (std::nothrow) ResponseReceiver(*transport));
+        if (!receiver) return TZP_NO_MEMORY;
+    }
     if (!usb.bind()) return TZP_NO_USB_LIBRARY;
     if (!download_mode_flag && !color.load()) return TZP_NO_COLOR_LIBRARY;
 
@@ -97,6 +105,8 @@ void PrinterContext::release() {
     close_devices(*this);
     color.unload();
     usb.unbind();
+    sender.reset();
+    receiver.reset();
     transport.reset();
     download_mode = -1;
 }

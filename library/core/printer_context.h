@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "device_table.h"
+#include "command_sender.h"
 #include "printing/color_binding.h"
+#include "response_receiver.h"
 #include "result_codes.h"
 #include "transport.h"
 #include "usb_binding.h"
@@ -77,6 +79,8 @@ public:
     uint16_t opened_count = 0;
 
     std::unique_ptr<Transport> transport;
+    std::unique_ptr<CommandSender> sender;
+    std::unique_ptr<ResponseReceiver> receiver;
 
 private:
     void set_defaults();

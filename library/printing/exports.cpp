@@ -1,0 +1,36 @@
+// The exported C functions of printer status and device actions: thin forwarders.
+#include "tzpusb.h"
+
+#include "core/forwarding.h"
+#include "status_actions.h"
+
+#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
+
+using namespace tz::lib;
+
+TZ_EXPORT int tzpusb_status(uint16_t* result) { return forward(result, printer_status); }
+
+TZ_EXPORT int tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
+    try {
+        PrinterContext* context = calling_context();
+        if (context == nullptr) {
+            // Every listed printer gets 1501.
+            for (int i = 0; indexes != nullptr && codes != nullptr && i < 128 && indexes[i] != 0xFF; ++i)
+                codes[i] = TZP_NO_CONTEXT;
+            return 0;
+        }
+        return status_of_printers(*context, indexes, codes) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+TZ_EXPORT int tzpusb_WakeUpStandby(int mode, uint16_t* result) {
+    return forward(result, [mode](PrinterContext& context, ResultCode& code) {
+        return wake_up_standby(context, mode, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_blinkLED(uint16_t* result) { return forward(result, blink_led); }
+
+TZ_EXPORT int tzpusb_resetPrinter(uint16_t* result) { return forward(result, reset_printer); }
