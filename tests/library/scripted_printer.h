@@ -1,0 +1,76 @@
+// The printer end of a test USB library's printer: records every transfer
+// the library sends and answers each one with the next scripted frame.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/pipe_io.h"
+
+namespace tz::test {
+
+using Bytes = std::vector<uint8_t>;
+
+class ScriptedPrinter {
+public:
+    explicit ScriptedPrinter(int socket) : socket_(socket), thread_([this] { run(); }) {}
+    ~ScriptedPrinter() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    // Answers, in order; a transfer with no answer left gets none.
+    void answer(const Bytes& frame) {
+        std::lock_guard guard(lock_);
+        answers_.push_back(frame);
+    }
+    std::vector<Bytes> received() {
+        std::lock_guard guard(lock_);
+        return received_;
+    }
+
+private:
+    void run() {
+        while (!stop_) {
+            uint8_t buffer[8192];
+            auto got = platform::pipe_read_timed(socket_, buffer, sizeof buffer, 20);
+            if (got.status != platform::IoStatus::Ok) continue;
+            Bytes reply;
+            {
+                std::lock_guard guard(lock_);
+                received_.emplace_back(buffer, buffer + got.bytes);
+                if (answers_.empty()) continue;
+                reply = answers_.front();
+                answers_.pop_front();
+            }
+            ::send(socket_, reply.data(), reply.size(), MSG_NOSIGNAL);
+        }
+    }
+
+    int socket_;
+    std::atomic<bool> stop_{false};
+    std::mutex lock_;
+    std::deque<Bytes> answers_;
+    std::vector<Bytes> received_;
+    std::thread thread_;
+};
+
+// A normal answer with a payload of `payload` zero bytes.
+inline Bytes normal_answer(uint8_t state = 0, size_t payload = 65) {
+    Bytes frame = {0x01, 0, 0, 0, 0, 0, 0, state, static_cast<uint8_t>(payload), static_cast<uint8_t>(payload >> 8)};
+    frame.resize(10 + payload, 0);
+    return frame;
+}
+
+inline Bytes error_answer(uint8_t error, uint8_t group = 0, uint8_t detail = 0, uint8_t second = 0) {
+    return {0x02, error, group, detail, second, 0, 0, 0, 0, 0};
+}
+
+inline const Bytes kGetStatus = {0x01, 0x00, 0x00, 0x00};
+
+}  // namespace tz::test
