@@ -26,29 +26,46 @@ int wait_ready(int fd, short events, Clock::time_point deadline) {
     }
 }
 
-// One non-blocking attempt. On sockets MSG_DONTWAIT keeps the descriptor's
-// own flags untouched; other descriptors were found ready by poll().
-ssize_t try_read(int fd, void* buffer, size_t size, bool& is_socket) {
-    if (is_socket) {
-        ssize_t n = ::recv(fd, buffer, size, MSG_DONTWAIT);
-        if (n >= 0 || errno != ENOTSOCK) return n;
-        is_socket = false;
-    }
-    return ::read(fd, buffer, size);
-}
-
-ssize_t try_write(int fd, const void* data, size_t size, bool& is_socket) {
-    if (is_socket) {
-        ssize_t n = ::send(fd, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n >= 0 || errno != ENOTSOCK) return n;
-        is_socket = false;
-    }
-    return ::write(fd, data, size);
-}
-
 IoResult finish(ssize_t n) {
     if (n > 0) return {IoStatus::Ok, static_cast<size_t>(n)};
     return {IoStatus::Failed, 0};
+}
+
+// One attempt that never blocks, for sockets: MSG_DONTWAIT keeps the
+// descriptor's own flags untouched. -1 with errno ENOTSOCK for other
+// descriptors, which are only touched once poll() found them ready.
+ssize_t socket_read_now(int fd, void* buffer, size_t size) { return ::recv(fd, buffer, size, MSG_DONTWAIT); }
+
+ssize_t socket_write_now(int fd, const void* data, size_t size) {
+    return ::send(fd, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
+bool would_block() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+
+// Tries at once (sockets), then waits for readiness until the deadline and
+// tries again; `now` is the socket attempt, `plain` the call for other descriptors.
+template <typename Now, typename Plain>
+IoResult transfer_timed(int fd, short events, uint32_t timeout_ms, Now now, Plain plain) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    bool is_socket = true;
+    for (;;) {
+        if (is_socket) {
+            ssize_t n = now();
+            if (n >= 0) return finish(n);
+            if (errno == ENOTSOCK) is_socket = false;
+            else if (!would_block()) return {};
+        }
+        int ready = wait_ready(fd, events, deadline);
+        if (ready == 0) return {IoStatus::TimedOut, 0};
+        if (ready < 0) return {};
+        if (!is_socket) {
+            ssize_t n = plain();
+            if (n >= 0) return finish(n);
+            if (!would_block()) return {};
+        }
+        // Sockets try again at the top; so does a descriptor another thread
+        // emptied (or filled) first.
+    }
 }
 
 }  // namespace
@@ -77,33 +94,17 @@ IoResult pipe_write(PipeHandle pipe, const void* data, size_t size) {
 IoResult pipe_read_timed(PipeHandle pipe, void* buffer, size_t size, uint32_t timeout_ms) {
     int fd = static_cast<int>(pipe);
     if (fd < 0 || buffer == nullptr) return {};
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    bool is_socket = true;
-    for (;;) {
-        int ready = wait_ready(fd, POLLIN, deadline);
-        if (ready == 0) return {IoStatus::TimedOut, 0};
-        if (ready < 0) return {};
-        ssize_t n = try_read(fd, buffer, size, is_socket);
-        if (n >= 0) return finish(n);
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return {};
-        // Another reader took the message first: wait again until the deadline.
-    }
+    return transfer_timed(
+        fd, POLLIN, timeout_ms, [&] { return socket_read_now(fd, buffer, size); },
+        [&] { return ::read(fd, buffer, size); });
 }
 
 IoResult pipe_write_timed(PipeHandle pipe, const void* data, size_t size, uint32_t timeout_ms) {
     int fd = static_cast<int>(pipe);
     if (fd < 0 || data == nullptr) return {};
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    bool is_socket = true;
-    for (;;) {
-        int ready = wait_ready(fd, POLLOUT, deadline);
-        if (ready == 0) return {IoStatus::TimedOut, 0};
-        if (ready < 0) return {};
-        ssize_t n = try_write(fd, data, size, is_socket);
-        if (n >= 0) return finish(n);
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return {};
-        // The receiver's queue is full: wait again until the deadline.
-    }
+    return transfer_timed(
+        fd, POLLOUT, timeout_ms, [&] { return socket_write_now(fd, data, size); },
+        [&] { return ::write(fd, data, size); });
 }
 
 void close_pipe(PipeHandle pipe) {
