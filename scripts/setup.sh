@@ -8,6 +8,9 @@ packages=(
   liblcms2-dev libusb-1.0-0-dev libinih-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+# More for some jobs (the fuzz targets need clang), named by the caller.
+read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
