@@ -1,86 +1,190 @@
 #include "emulator/printer_model.h"
 
-#include <algorithm>
-#include <cstring>
+#include <chrono>
+#include <cstdio>
 
-#include "frames.h"
-#include "status_report.h"
+#include "engine.h"
 
 namespace tz::emulator {
 namespace {
 
-// A command packet: opcode, class, 16-bit little-endian payload length, payload.
-constexpr size_t kCommandHeaderSize = 4;
-
-struct CommandKey {
-    uint8_t opcode;
-    uint8_t command_class;
-};
-
-constexpr CommandKey kGetStatus{0x01, 0x00};
-
-link::Hello make_hello(const Identity& identity, const std::string& serial) {
-    link::Hello hello;
-    hello.vendor_id = identity.vendor_id;
-    hello.product_id = identity.product_id;
-    std::memcpy(hello.serial.data(), serial.data(), std::min(serial.size(), link::kSerialSize));
-    // An IEEE 1284 style description, the serial at bytes 110..117.
-    std::string text = "MFG:TARVO;CMD:TZPL;MDL:5170;CLS:PRINTER;DES:TARVO 5170 Photo Printer;";
-    text.resize(link::kSerialOffsetInIdString - 3, ' ');
-    text += "SN:";
-    std::memcpy(hello.id_string.data(), text.data(), text.size());
-    std::memcpy(hello.id_string.data() + link::kSerialOffsetInIdString, hello.serial.data(), link::kSerialSize);
-    hello.id_string[link::kSerialOffsetInIdString + link::kSerialSize] = ';';
-    return hello;
+void write_pages(const std::vector<PrintedCopy>& pages) {
+    for (const PrintedCopy& page : pages) {
+        std::string error;
+        if (!write_page_png(page, &error)) std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
+    }
 }
 
 }  // namespace
 
+int64_t SteadyClock::now_ns() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+PrinterModel::PrinterModel(ModelOptions options, PrinterState state)
+    : engine_(std::make_unique<Engine>(std::move(options), std::move(state))) {}
+
 PrinterModel::PrinterModel(Identity identity, PrinterState state, std::string state_file, double time_scale)
-    : identity_(identity), state_(std::move(state)), state_file_(std::move(state_file)), time_scale_(time_scale) {}
+    : PrinterModel(ModelOptions{identity, std::move(state_file), time_scale, "", nullptr}, std::move(state)) {}
+
+PrinterModel::~PrinterModel() = default;
 
 std::string PrinterModel::serial() const {
     std::lock_guard guard(lock_);
-    return state_.serial;
+    return engine_->state.serial;
 }
 
 link::Hello PrinterModel::hello() const {
     std::lock_guard guard(lock_);
-    return make_hello(identity_, state_.serial);
+    return engine_->hello();
 }
 
-void PrinterModel::set_hanging(bool hanging) {
+SessionId PrinterModel::open_session() {
     std::lock_guard guard(lock_);
-    hanging_ = hanging;
+    return engine_->open_session();
 }
 
-bool PrinterModel::hanging() const {
+void PrinterModel::close_session(SessionId session) {
     std::lock_guard guard(lock_);
-    return hanging_;
+    engine_->close_session(session);
+}
+
+std::vector<Bytes> PrinterModel::on_transfer(SessionId session, const uint8_t* data, size_t size) {
+    std::vector<Bytes> answers;
+    std::vector<PrintedCopy> pages;
+    {
+        std::lock_guard guard(lock_);
+        if (engine_->faults.hanging) return {};
+        answers = engine_->on_transfer(session, data, size);
+        pages = engine_->take_printed();
+    }
+    write_pages(pages);
+    return answers;
+}
+
+void PrinterModel::tick() {
+    std::vector<PrintedCopy> pages;
+    {
+        std::lock_guard guard(lock_);
+        engine_->advance();
+        pages = engine_->take_printed();
+    }
+    write_pages(pages);
+}
+
+bool PrinterModel::on_bus() const {
+    std::lock_guard guard(lock_);
+    return engine_->machine.on_bus();
 }
 
 bool PrinterModel::save_state() const {
     std::lock_guard guard(lock_);
-    return emulator::save_state(state_file_, state_);
+    return emulator::save_state(engine_->options.state_file, engine_->state);
 }
 
-std::vector<Bytes> PrinterModel::on_transfer(const uint8_t* data, size_t size) {
+PrinterState PrinterModel::state() const {
     std::lock_guard guard(lock_);
-    if (hanging_) return {};
-    if (data == nullptr || size < kCommandHeaderSize) return {error_frame(kErrorBadParameter)};
-    size_t length = static_cast<size_t>(data[2] | (data[3] << 8));
-    if (kCommandHeaderSize + length != size) return {error_frame(kErrorBadParameter)};
-    return {answer_command(data[0], data[1], data + kCommandHeaderSize, length)};
+    return engine_->state;
 }
 
-Bytes PrinterModel::answer_command(uint8_t opcode, uint8_t command_class, const uint8_t* /*payload*/,
-                                   size_t length) {
-    if (opcode == kGetStatus.opcode && command_class == kGetStatus.command_class) {
-        if (length != 0) return error_frame(kErrorBadParameter);
-        StatusReport report;  // idle: both job positions free
-        return normal_frame(0x00, encode_status_payload(report));
-    }
-    return error_frame(kErrorUnknownCommand);
+ModelInfo PrinterModel::info() const {
+    std::lock_guard guard(lock_);
+    return engine_->info();
+}
+
+std::string PrinterModel::last_refusal() const {
+    std::lock_guard guard(lock_);
+    return engine_->last_refusal;
+}
+
+void PrinterModel::set_hanging(bool hanging) {
+    std::lock_guard guard(lock_);
+    engine_->faults.hanging = hanging;
+}
+
+bool PrinterModel::hanging() const {
+    std::lock_guard guard(lock_);
+    return engine_->faults.hanging;
+}
+
+void PrinterModel::inject_error(std::array<uint8_t, 4> bytes) {
+    std::lock_guard guard(lock_);
+    engine_->faults.error = bytes;
+}
+
+void PrinterModel::clear_injected_error() {
+    std::lock_guard guard(lock_);
+    engine_->faults.error.reset();
+}
+
+void PrinterModel::override_state(uint8_t state_byte) {
+    std::lock_guard guard(lock_);
+    engine_->faults.state = state_byte;
+}
+
+void PrinterModel::clear_state_override() {
+    std::lock_guard guard(lock_);
+    engine_->faults.state.reset();
+}
+
+void PrinterModel::set_condition(Condition condition) {
+    std::lock_guard guard(lock_);
+    engine_->advance();
+    engine_->set_condition(condition);
+}
+
+void PrinterModel::clear_condition() {
+    std::lock_guard guard(lock_);
+    engine_->advance();
+    engine_->clear_condition();
+}
+
+void PrinterModel::set_answer_delay(uint32_t milliseconds) {
+    std::lock_guard guard(lock_);
+    engine_->faults.delay_ms = milliseconds;
+}
+
+uint32_t PrinterModel::answer_delay_ms() const {
+    std::lock_guard guard(lock_);
+    return engine_->faults.delay_ms;
+}
+
+void PrinterModel::corrupt_next_frame() {
+    std::lock_guard guard(lock_);
+    engine_->faults.corrupt_next = true;
+}
+
+void PrinterModel::truncate_next_frame() {
+    std::lock_guard guard(lock_);
+    engine_->faults.truncate_next = true;
+}
+
+void PrinterModel::fill_job_positions() {
+    std::lock_guard guard(lock_);
+    engine_->advance();
+    engine_->machine.hold_free_positions();
+}
+
+void PrinterModel::free_held_positions() {
+    std::lock_guard guard(lock_);
+    engine_->advance();
+    engine_->machine.release_held_positions(engine_->now());
+}
+
+bool PrinterModel::set_media(uint16_t width, uint16_t height) {
+    if (width == 0 || height == 0) return false;
+    std::lock_guard guard(lock_);
+    engine_->settings.media_width = width;
+    engine_->settings.media_height = height;
+    return true;
+}
+
+void PrinterModel::clear_faults() {
+    std::lock_guard guard(lock_);
+    engine_->faults = Faults{};
+    engine_->advance();
+    engine_->machine.release_held_positions(engine_->now());
 }
 
 }  // namespace tz::emulator

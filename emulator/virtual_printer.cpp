@@ -1,7 +1,9 @@
 #include "emulator/virtual_printer.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "control.h"
 #include "platform/process.h"
@@ -16,6 +18,8 @@ using platform::SocketKind;
 
 // How often the serving threads look at their stop flags.
 constexpr uint32_t kPollMs = 50;
+// How often the printer's own time moves on without a host asking.
+constexpr uint32_t kTickMs = 10;
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr size_t kControlLineLimit = 4096;
 
@@ -38,13 +42,9 @@ VirtualPrinter::VirtualPrinter(PrinterOptions options) : options_(std::move(opti
 
 VirtualPrinter::~VirtualPrinter() { stop(); }
 
-std::string VirtualPrinter::socket_path() const {
-    return options_.folder + "/" + model_->serial() + link::kSocketSuffix;
-}
+std::string VirtualPrinter::socket_path() const { return options_.folder + "/" + bus_serial_ + link::kSocketSuffix; }
 
-std::string VirtualPrinter::control_path() const {
-    return options_.folder + "/" + model_->serial() + link::kControlSuffix;
-}
+std::string VirtualPrinter::control_path() const { return options_.folder + "/" + bus_serial_ + link::kControlSuffix; }
 
 bool VirtualPrinter::start(std::string* error) {
     PrinterState state;
@@ -54,8 +54,22 @@ bool VirtualPrinter::start(std::string* error) {
         if (error) *error = "the serial must be 8 letters, digits, '-' or '_': \"" + state.serial + "\"";
         return false;
     }
-    model_ = std::make_unique<PrinterModel>(Identity{options_.vendor_id, options_.product_id}, state,
-                                            options_.state_file, options_.time_scale);
+    if (!options_.output_folder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options_.output_folder, ec);
+        if (!std::filesystem::is_directory(options_.output_folder, ec)) {
+            if (error) *error = "cannot make the output folder " + options_.output_folder;
+            return false;
+        }
+    }
+    bus_serial_ = state.serial;
+    ModelOptions model_options;
+    model_options.identity = Identity{options_.vendor_id, options_.product_id};
+    model_options.state_file = options_.state_file;
+    model_options.time_scale = options_.time_scale;
+    model_options.output_folder = options_.output_folder;
+    model_options.clock = options_.clock;
+    model_ = std::make_unique<PrinterModel>(std::move(model_options), std::move(state));
     if (!model_->save_state()) {
         if (error) *error = "cannot write the state file " + options_.state_file;
         return false;
@@ -72,20 +86,47 @@ bool VirtualPrinter::start(std::string* error) {
         stop();
         return false;
     }
+    housekeeping_thread_ = std::thread([this] { housekeeping_loop(); });
     return true;
 }
 
 void VirtualPrinter::stop() {
     if (!running_.exchange(false)) return;
     if (control_thread_.joinable()) control_thread_.join();
+    if (housekeeping_thread_.joinable()) housekeeping_thread_.join();
     control_listener_.close();
-    unplug();
+    leave_bus();
 }
 
 bool VirtualPrinter::plugged() const { return accepting_; }
 
+void VirtualPrinter::unplug() {
+    user_unplugged_ = true;
+    leave_bus();
+}
+
 bool VirtualPrinter::replug() {
+    user_unplugged_ = false;
+    return join_bus(false);
+}
+
+void VirtualPrinter::housekeeping_loop() {
+    while (running_) {
+        model_->tick();
+        // The printer leaves the bus by itself while its USB controller restarts.
+        const bool wanted = model_->on_bus();
+        if (!wanted && plugged())
+            leave_bus();
+        else if (wanted && !plugged())
+            join_bus(true);
+        platform::sleep_ms(kTickMs);
+    }
+}
+
+bool VirtualPrinter::join_bus(bool by_printer) {
     std::lock_guard guard(plug_lock_);
+    // The printer's own restart does not bring back a printer the user unplugged.
+    if (by_printer && user_unplugged_) return false;
     if (accepting_) return true;
     listener_ = LocalListener::listen(socket_path(), SocketKind::Message);
     if (!listener_.valid()) return false;
@@ -94,7 +135,7 @@ bool VirtualPrinter::replug() {
     return true;
 }
 
-void VirtualPrinter::unplug() {
+void VirtualPrinter::leave_bus() {
     std::lock_guard guard(plug_lock_);
     accepting_ = false;
     if (accept_thread_.joinable()) accept_thread_.join();
@@ -143,6 +184,7 @@ void VirtualPrinter::end_all_connections() {
 
 void VirtualPrinter::serve(Connection& connection) {
     const LocalSocket& socket = connection.socket;
+    const SessionId session = model_->open_session();
     auto hello = link::encode_hello(model_->hello());
     if (socket.send(hello.data(), hello.size(), kSendTimeoutMs).status == IoStatus::Ok) {
         std::vector<uint8_t> buffer(link::kMaxTransfer);
@@ -153,13 +195,22 @@ void VirtualPrinter::serve(Connection& connection) {
                 continue;
             }
             if (got.status != IoStatus::Ok) break;  // the host closed the device, or we were unplugged
+            std::vector<Bytes> answers = model_->on_transfer(session, buffer.data(), got.bytes);
+            if (!answers.empty()) wait_before_answering();
             bool sent = true;
-            for (const Bytes& answer : model_->on_transfer(buffer.data(), got.bytes))
+            for (const Bytes& answer : answers)
                 sent = sent && socket.send(answer.data(), answer.size(), kSendTimeoutMs).status == IoStatus::Ok;
             if (!sent) break;
         }
     }
+    model_->close_session(session);
     connection.finished = true;
+}
+
+void VirtualPrinter::wait_before_answering() {
+    const uint32_t delay = model_->answer_delay_ms();
+    for (uint32_t waited = 0; waited < delay && accepting_; waited += kTickMs)
+        platform::sleep_ms(std::min(kTickMs, delay - waited));
 }
 
 void VirtualPrinter::control_loop() {

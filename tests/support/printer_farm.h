@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "emulator/virtual_printer.h"
@@ -25,10 +26,16 @@ public:
 
     emulator::VirtualPrinter& add(const std::string& serial, uint16_t vendor_id = 0x0F3C, uint16_t product_id = 0x5A17) {
         emulator::PrinterOptions options;
-        options.folder = folder_.path();
         options.serial = serial;
         options.vendor_id = vendor_id;
         options.product_id = product_id;
+        return add(std::move(options));
+    }
+
+    // A printer with options of its own (time scale, state file, output folder,
+    // clock); its sockets go into the farm's folder.
+    emulator::VirtualPrinter& add(emulator::PrinterOptions options) {
+        options.folder = folder_.path();
         auto printer = std::make_unique<emulator::VirtualPrinter>(options);
         std::string error;
         EXPECT_TRUE(printer->start(&error)) << error;

@@ -21,9 +21,10 @@ struct PrinterOptions {
     std::string serial;       // 8 characters; taken from the state file when empty
     std::string state_file;   // JSON; kept across restarts when given
     double time_scale = 1.0;  // multiplies every duration of the model
-    std::string output_folder;
+    std::string output_folder;  // printed pages as PNG files; created when missing
     uint16_t vendor_id = 0x0F3C;
     uint16_t product_id = 0x5A17;
+    std::shared_ptr<const Clock> clock;  // the steady clock when empty
 };
 
 class VirtualPrinter {
@@ -38,13 +39,15 @@ public:
     // Unplugs and closes everything. Safe to call twice.
     void stop();
 
-    // Leaves the bus: the socket file goes, every connection ends.
+    // Leaves the bus: the socket file goes, every connection ends. It stays
+    // off the bus until replug().
     void unplug();
     // Comes back on the bus with a new socket file.
     bool replug();
     bool plugged() const;
 
     PrinterModel& model() { return *model_; }
+    // Named after the serial the printer had when it started.
     std::string socket_path() const;
     std::string control_path() const;
     size_t connection_count();
@@ -55,7 +58,11 @@ private:
 
     void accept_loop();
     void control_loop();
+    void housekeeping_loop();
     void serve(Connection& connection);
+    void wait_before_answering();
+    void leave_bus();
+    bool join_bus(bool by_printer);
     void reap_finished_connections();
     void end_all_connections();
 
@@ -71,7 +78,10 @@ private:
 
     platform::LocalListener control_listener_;
     std::thread control_thread_;
+    std::thread housekeeping_thread_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> user_unplugged_{false};
+    std::string bus_serial_;  // names the socket files
 };
 
 }  // namespace tz::emulator

@@ -1,0 +1,342 @@
+// What follows an Update Command or a Print Command is data, not commands:
+// tone curves, the laminate pattern, firmware images and page pixels, and
+// how the printer refuses bad data.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model_harness.h"
+#include "temp_folder.h"
+
+namespace {
+
+using tz::emulator::Bytes;
+using tz::test::kAck;
+using tz::test::kRefused;
+using tz::test::ModelHarness;
+using tz::test::packet;
+using tz::test::ready_header;
+using tz::test::TempFolder;
+using tz::test::with;
+
+const Bytes kStatus = {0x01, 0x00, 0x00, 0x00};
+
+// Update Command: target, sub-target, restart (LE32), byte count (LE32).
+Bytes update(uint8_t target, uint8_t sub, uint32_t count, uint8_t restart = 0) {
+    return {0x04, 0xC0, 0x0A, 0x00, target, sub, restart, 0, 0, 0,
+            static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count >> 16),
+            static_cast<uint8_t>(count >> 24)};
+}
+
+Bytes ramp(size_t size, int modulo = 256) {
+    Bytes data(size);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i % modulo);
+    return data;
+}
+
+Bytes main_image() {
+    Bytes image(12000, 0);
+    std::memcpy(image.data() + 10, "TZP-K2207-5", 11);
+    std::memcpy(image.data() + 26, "0612", 4);
+    return image;
+}
+
+// Version bytes and 16-bit value of a firmware entry (payload bytes 34..37).
+Bytes entry_tail(ModelHarness& printer, uint8_t entry) {
+    Bytes frame = printer.ask({0x03, 0xC0, 0x01, 0x00, entry});
+    return Bytes(frame.begin() + 44, frame.end());
+}
+
+TEST(ToneCurveData, CurveSentAfterUpdateIsReadBackInFramedPackets) {
+    ModelHarness printer;
+    Bytes curve = ramp(1536, 253);
+    EXPECT_EQ(printer.ask(update(3, 2, 1536)), kAck);  // curve type 1, kind 2
+    // The data goes in two pieces; neither is taken for a command nor answered.
+    printer.stream(Bytes(curve.begin(), curve.begin() + 1000));
+    printer.stream(Bytes(curve.begin() + 1000, curve.end()));
+
+    std::vector<Bytes> answers = printer.send({0x05, 0x40, 0x02, 0x00, 0x01, 0x02});
+    ASSERT_EQ(answers.size(), 9u);
+    EXPECT_EQ(answers[0], with(ready_header(2), {0x00, 0x06}));  // 1536 bytes follow
+    Bytes received;
+    for (size_t i = 1; i < answers.size(); ++i) {
+        ASSERT_EQ(answers[i].size(), 194u);
+        EXPECT_EQ(answers[i][0], i);     // packet number
+        EXPECT_EQ(answers[i][1], 192);   // data bytes in this packet
+        received.insert(received.end(), answers[i].begin() + 2, answers[i].end());
+    }
+    EXPECT_EQ(received, curve);
+    // The other type of the same kind is untouched: the factory curve, most significant byte first.
+    answers = printer.send({0x05, 0x40, 0x02, 0x00, 0x02, 0x02});
+    ASSERT_EQ(answers.size(), 9u);
+    EXPECT_EQ(Bytes(answers[1].begin(), answers[1].begin() + 8), (Bytes{1, 192, 0x00, 0x00, 0x01, 0x01, 0x02, 0x02}));
+
+    // Reset Command target 4 puts kind 2 back to the factory curve.
+    EXPECT_EQ(printer.ask({0x04, 0x40, 0x02, 0x00, 0x04, 0x02}), kAck);
+    answers = printer.send({0x05, 0x40, 0x02, 0x00, 0x01, 0x02});
+    EXPECT_EQ(Bytes(answers[1].begin(), answers[1].begin() + 8), (Bytes{1, 192, 0x00, 0x00, 0x01, 0x01, 0x02, 0x02}));
+    EXPECT_TRUE(printer.model().state().tone_curves.empty());
+}
+
+TEST(ToneCurveData, BadCurveAnnouncementsAndReadsAreRefused) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(update(3, 0, 1536)), kRefused);
+    EXPECT_EQ(printer.ask(update(4, 5, 1536)), kRefused);
+    EXPECT_EQ(printer.ask(update(3, 1, 1535)), kRefused);
+    EXPECT_EQ(printer.ask({0x05, 0x40, 0x02, 0x00, 0x03, 0x01}), kRefused);
+    EXPECT_EQ(printer.ask({0x05, 0x40, 0x02, 0x00, 0x01, 0x00}), kRefused);
+    // Refused announcements start no data phase: the next packet is a command.
+    EXPECT_EQ(printer.ask(kStatus).at(0), 0x01);
+}
+
+TEST(LaminateData, PatternIsTakenInPiecesAndRemembered) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(update(16, 0, 9166080)), kAck);
+    printer.stream(ramp(9166080, 251));
+    auto laminate = printer.model().state().laminate;
+    EXPECT_TRUE(laminate.custom);
+    EXPECT_EQ(laminate.size, 9166080u);
+    EXPECT_EQ(laminate.crc32, 0x23EA44E5u);
+    EXPECT_EQ(printer.ask(kStatus).at(0), 0x01);
+
+    EXPECT_EQ(printer.ask(update(16, 0, 0)), kAck);  // nothing announced, nothing changes
+    EXPECT_TRUE(printer.model().state().laminate.custom);
+    EXPECT_EQ(printer.ask(update(16, 0, 1000)), kRefused);
+    EXPECT_EQ(printer.ask(update(16, 1, 9166080)), kRefused);
+    EXPECT_EQ(printer.ask({0x04, 0x40, 0x02, 0x00, 0x10, 0x00}), kAck);
+    EXPECT_FALSE(printer.model().state().laminate.custom);
+}
+
+TEST(FirmwareData, MainImageIsRewrittenWhileTheStatusSaysDownloadRunning) {
+    ModelHarness printer;
+    Bytes image = main_image();
+    EXPECT_EQ(printer.ask(update(1, 0, static_cast<uint32_t>(image.size()), 1)), kAck);
+    printer.stream(image);
+    EXPECT_EQ(printer.state_byte(), 0x37);
+    // Commands that need the printer are refused with the same state byte meanwhile.
+    EXPECT_EQ(printer.ask({0x04, 0x40, 0x02, 0x00, 0x03, 0x00}), (Bytes{0x02, 0x37, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x05, 0x10, 0xC2, 0x91}));
+    printer.wait_ms(19999);
+    EXPECT_EQ(printer.state_byte(), 0x37);
+    printer.wait_ms(1);
+    EXPECT_EQ(printer.state_byte(), 0x00);
+    // Version "0612" from offset 26, and the 16-bit sum of the image.
+    EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x06, 0x12, 0x6C, 0x03}));
+}
+
+TEST(FirmwareData, DspAndTableImagesCarryTheirVersionsWhereTheirPartsKeepThem) {
+    ModelHarness printer;
+    Bytes dsp(61400, 0);
+    std::memcpy(dsp.data() + 61328, "TZP-K2207-5", 11);
+    std::memcpy(dsp.data() + 61344, "0304", 4);
+    EXPECT_EQ(printer.ask(update(0, 0, 61400)), kAck);
+    printer.stream(dsp);
+    printer.wait_ms(15000);
+    EXPECT_EQ(entry_tail(printer, 4), (Bytes{0x03, 0x04, 0x6A, 0x03}));
+
+    Bytes table(40, 0);
+    std::memcpy(table.data() + 10, "TZP-K2207-5", 11);
+    table[26] = 0x01; table[27] = 0x02; table[28] = 0x03; table[29] = 0x00;
+    EXPECT_EQ(printer.ask(update(2, 0, 40)), kAck);
+    printer.stream(table);
+    printer.wait_ms(8000);
+    EXPECT_EQ(entry_tail(printer, 7), (Bytes{0x21, 0x03, 0xA9, 0x02}));
+}
+
+TEST(FirmwareData, WrongSizesAreRefusedAtTheAnnouncement) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(update(1, 0, 20)), kRefused);
+    EXPECT_EQ(printer.ask(update(2, 0, 20)), kRefused);
+    EXPECT_EQ(printer.ask(update(0, 0, 61338)), kRefused);
+    EXPECT_EQ(printer.ask(update(1, 1, 1000)), kRefused);
+    EXPECT_EQ(printer.ask(update(1, 0, 17u << 20)), kRefused);
+    EXPECT_EQ(printer.ask(update(5, 0, 1000)), kRefused);
+    EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0xFF, 0xBF}), kRefused);  // 49151 bytes
+    EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x02, 0x00, 0x40, 0x00, 0xC0}), kRefused);  // mode 2
+    EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x30, 0x00, 0xC0}), kRefused);  // address 0x3000
+    EXPECT_EQ(printer.ask(kStatus).at(0), 0x01);
+}
+
+TEST(FirmwareData, ImageForAnotherModelIsSwallowedThenRefusedOnTheNextCommand) {
+    ModelHarness printer;
+    Bytes image = main_image();
+    image[20] = '6';  // TZP-K2207-6
+    EXPECT_EQ(printer.ask(update(1, 0, static_cast<uint32_t>(image.size()))), kAck);
+    printer.stream(image);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_NE(printer.model().last_refusal().find("model"), std::string::npos);
+    EXPECT_EQ(printer.state_byte(), 0x00);  // no rewrite, and only one refusal
+    EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x05, 0x10, 0xC2, 0x91}));
+
+    Bytes no_version = main_image();
+    no_version[28] = 'G';
+    EXPECT_EQ(printer.ask(update(1, 0, static_cast<uint32_t>(no_version.size()))), kAck);
+    printer.stream(no_version);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+}
+
+TEST(FirmwareData, UsbImageArrivesRotatedAndTheControllerLeavesTheBus) {
+    ModelHarness printer;
+    Bytes image(49152, 0);
+    image[0] = 0xC2;
+    std::memcpy(image.data() + 49098, "TZP-K2207-5", 11);
+    image[49114] = 0x02;
+    image[49115] = 0x07;
+    Bytes rotated(image.end() - 64, image.end());
+    rotated.insert(rotated.end(), image.begin(), image.end() - 64);
+
+    EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0x00, 0xC0}), kAck);
+    printer.stream(rotated);
+    EXPECT_EQ(printer.state_byte(), 0x37);
+    EXPECT_TRUE(printer.model().on_bus());
+    printer.wait_ms(2000);  // flash written: the controller restarts
+    EXPECT_FALSE(printer.model().on_bus());
+    EXPECT_EQ(entry_tail(printer, 6), (Bytes{0x02, 0x07, 0x6E, 0x03}));
+    printer.wait_ms(10000);
+    EXPECT_TRUE(printer.model().on_bus());
+    EXPECT_EQ(printer.state_byte(), 0x31);
+    printer.wait_ms(5000);
+    EXPECT_EQ(printer.state_byte(), 0x00);
+
+    // The image as it lies in the file (not rotated) has no identifier where the printer looks.
+    EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0x00, 0xC0}), kAck);
+    printer.stream(image);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+}
+
+TEST(DataPhase, MoreDataThanAnnouncedIsRefused) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(update(3, 1, 1536)), kAck);
+    EXPECT_TRUE(printer.send(ramp(1537)).empty());
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_TRUE(printer.model().state().tone_curves.empty());
+    EXPECT_EQ(printer.ask(kStatus).at(0), 0x01);
+}
+
+TEST(DataPhase, AnnouncedDataThatNeverComesIsDroppedAfterAMinute) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(update(3, 1, 1536)), kAck);
+    printer.stream(ramp(100));
+    printer.wait_ms(60001);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_EQ(printer.ask(kStatus).at(0), 0x01);
+    EXPECT_TRUE(printer.model().state().tone_curves.empty());
+}
+
+TEST(DataPhase, DataBelongsToTheConnectionThatAnnouncedIt) {
+    ModelHarness printer;
+    auto a = printer.model().open_session();
+    auto b = printer.model().open_session();
+    EXPECT_EQ(printer.ask(update(3, 1, 1536), a), kAck);
+    printer.stream(ramp(1000), a);
+    EXPECT_EQ(printer.ask(kStatus, b).at(0), 0x01);  // another connection still talks commands
+    printer.stream(ramp(536), a);
+    EXPECT_EQ(printer.ask(kStatus, a).at(0), 0x01);
+    EXPECT_EQ(printer.model().state().tone_curves.size(), 1u);
+    // A connection that goes away in the middle of its data loses it.
+    EXPECT_EQ(printer.ask(update(3, 2, 1536), b), kAck);
+    printer.stream(ramp(100), b);
+    printer.model().close_session(b);
+    EXPECT_EQ(printer.model().state().tone_curves.size(), 1u);
+}
+
+// Print Command: job 1, 2 copies, image 4 x 2 at (1, 1) in a 6 x 4 area, tag-30 setting 7.
+const Bytes kPrintJob1 = {0x01, 0x40, 0x12, 0x00, 0x01, 0x02, 0x00, 0x04, 0x00, 0x02, 0x00,
+                          0x06, 0x00, 0x04, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x07};
+
+Bytes pixels_4x2() {
+    Bytes pixels;
+    for (uint8_t y = 0; y < 2; ++y)
+        for (uint8_t x = 0; x < 4; ++x) pixels.insert(pixels.end(), {static_cast<uint8_t>(10 * x), static_cast<uint8_t>(20 * y), 200});
+    return pixels;
+}
+
+Bytes read_png(const std::string& path, uint32_t& width, uint32_t& height) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    Bytes pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    width = image.width;
+    height = image.height;
+    return pixels;
+}
+
+TEST(PageData, PixelsAfterThePrintCommandComeOutAsPngPagesOnePerCopy) {
+    TempFolder output;
+    ModelHarness printer(1.0, output.path());
+    EXPECT_EQ(printer.ask(kPrintJob1), kAck);
+    // While the page data comes, another connection asks the status.
+    auto other = printer.model().open_session();
+    Bytes status = printer.ask(kStatus, other);
+    // Job position 1: job 1, 2 copies, none printed, 0 % received, receiving.
+    EXPECT_EQ(Bytes(status.begin() + 38, status.begin() + 46), (Bytes{0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}));
+    EXPECT_EQ(status[74], 7);  // the tag-30 setting of the page
+    printer.stream(pixels_4x2());
+    status = printer.ask(kStatus);
+    EXPECT_EQ(Bytes(status.begin() + 38, status.begin() + 46), (Bytes{0x01, 0x02, 0x00, 0x00, 0x00, 0x64, 0x00, 0x12}));
+    EXPECT_EQ(status[70], 45);  // the head warms up while printing
+
+    printer.wait_ms(10000);
+    std::string first = output.file("SN000001-000001-job001.png");
+    ASSERT_TRUE(std::filesystem::exists(first));
+    uint32_t width = 0, height = 0;
+    Bytes page = read_png(first, width, height);
+    ASSERT_EQ(width, 6u);
+    ASSERT_EQ(height, 4u);
+    auto pixel = [&](uint32_t x, uint32_t y) { return Bytes(page.begin() + (y * 6 + x) * 3, page.begin() + (y * 6 + x) * 3 + 3); };
+    EXPECT_EQ(pixel(0, 0), (Bytes{255, 255, 255}));
+    EXPECT_EQ(pixel(1, 1), (Bytes{0, 0, 200}));
+    EXPECT_EQ(pixel(4, 2), (Bytes{30, 20, 200}));
+    EXPECT_EQ(pixel(5, 3), (Bytes{255, 255, 255}));
+
+    printer.wait_ms(10000);
+    EXPECT_TRUE(std::filesystem::exists(output.file("SN000001-000002-job001.png")));
+    status = printer.ask(kStatus);
+    EXPECT_EQ(status[45], 0);  // the position is free again
+    EXPECT_EQ(Bytes(status.begin() + 18, status.begin() + 24), (Bytes{0x02, 0, 0, 0, 0xBA, 0x02}));  // 2 printed, 698 left
+    EXPECT_EQ(printer.model().state().prints, 2u);
+}
+
+TEST(PageData, PrintCommandsWithArgumentsThePrinterCannotTakeAreRefused) {
+    ModelHarness printer;
+    auto print = [&](auto change) {
+        Bytes command = kPrintJob1;
+        change(command);
+        return printer.ask(command);
+    };
+    EXPECT_EQ(print([](Bytes& c) { c[4] = 0; }), kRefused);                // job number 0
+    EXPECT_EQ(print([](Bytes& c) { c[5] = 0; }), kRefused);                // no copies
+    EXPECT_EQ(print([](Bytes& c) { c[7] = 0; }), kRefused);                // width 0
+    EXPECT_EQ(print([](Bytes& c) { c[7] = 6; }), kRefused);                // 6 + offset 1 > area 6
+    EXPECT_EQ(print([](Bytes& c) { c[17] = 3; }), kRefused);               // offset Y 3 + 2 > area 4
+    EXPECT_EQ(print([](Bytes& c) { c[11] = 0xA2; c[12] = 0x09; }), kRefused);  // area wider than the media
+    EXPECT_EQ(print([](Bytes& c) { c[20] = 1; }), kRefused);               // byte 16 must be 0
+    EXPECT_EQ(print([](Bytes& c) { c.pop_back(); c[2] = 0x11; }), kRefused);  // 17 bytes
+    printer.model().set_media(5000, 5000);
+    EXPECT_EQ(print([](Bytes& c) { c[7] = 0x01; c[8] = 0x10; c[11] = 0x10; c[12] = 0x10; }), kRefused);  // width 4097
+    EXPECT_EQ(printer.ask(kStatus)[45], 0);
+    EXPECT_EQ(printer.ask(kPrintJob1), kAck);
+    EXPECT_EQ(printer.send(pixels_4x2()).size(), 0u);
+    EXPECT_EQ(printer.ask(kPrintJob1), kRefused);  // job 1 is in the printer already
+}
+
+TEST(PageData, PageCutShortByItsConnectionIsDropped) {
+    ModelHarness printer;
+    auto session = printer.model().open_session();
+    EXPECT_EQ(printer.ask(kPrintJob1, session), kAck);
+    printer.stream(Bytes(10, 0x80), session);
+    printer.model().close_session(session);
+    Bytes status = printer.ask(kStatus);
+    EXPECT_EQ(status[45], 0);
+    // Get Printer ID Status: job 1 was cancelled.
+    EXPECT_EQ(printer.ask({0x07, 0x00, 0x01, 0x00, 0x01}), with(ready_header(9), {0x01, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}));
+}
+
+}  // namespace
