@@ -40,7 +40,7 @@ void finish_tone_curve_data(Engine& e, DataPhase& data) {
     e.persist();
 }
 
-void add_curve_commands(std::vector<CommandSpec>& table) {
+void add_curve_commands(std::vector<CommandEntry>& table) {
     table.push_back({0x05, 0x40, "Read Tone Curve Command", 2, Needs::Nothing, read_tone_curve});
 }
 

@@ -79,7 +79,7 @@ void finish_laminate_data(Engine& e, DataPhase& data) {
     e.persist();
 }
 
-void add_download_commands(std::vector<CommandSpec>& table) {
+void add_download_commands(std::vector<CommandEntry>& table) {
     table.push_back({0x04, 0xC0, "Update Command", 10, Needs::Ready, update});
     table.push_back({0x01, 0x80, "USB firmware download command", 5, Needs::ReadyAndEmpty, usb_firmware_download});
 }

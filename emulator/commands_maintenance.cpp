@@ -16,19 +16,19 @@ constexpr size_t kUniversalLimit = 250;
 constexpr size_t kEepromChunk = 128;
 
 Answer get_parameter(Engine& e, Session&, const Command& c) {
-    auto spec = find_parameter(c.payload[0]);
-    if (!spec) return Engine::refuse();
+    auto rule = find_parameter(c.payload[0]);
+    if (!rule) return Engine::refuse();
     Bytes payload;
-    append_le32(payload, static_cast<uint32_t>(e.state.parameters[spec->number]));
+    append_le32(payload, static_cast<uint32_t>(e.state.parameters[rule->number]));
     return {e.reply(payload), {}};
 }
 
 // 0 parameter number, 1..4 value (LE32, signed).
 Answer set_parameter(Engine& e, Session&, const Command& c) {
-    auto spec = find_parameter(c.payload[0]);
+    auto rule = find_parameter(c.payload[0]);
     const int32_t value = static_cast<int32_t>(read_le32(c.payload + 1));
-    if (!spec || value < spec->minimum || value > spec->maximum) return Engine::refuse();
-    e.state.parameters[spec->number] = value;
+    if (!rule || value < rule->minimum || value > rule->maximum) return Engine::refuse();
+    e.state.parameters[rule->number] = value;
     e.persist();
     return {e.ack(), {}};
 }
@@ -123,7 +123,7 @@ Answer set_eeprom(Engine& e, Session&, const Command& c) {
 
 }  // namespace
 
-void add_maintenance_commands(std::vector<CommandSpec>& table) {
+void add_maintenance_commands(std::vector<CommandEntry>& table) {
     table.push_back({0x05, 0x00, "Get Parameter Command", 1, Needs::Nothing, get_parameter});
     table.push_back({0x07, 0x40, "Set Parameter Command", 5, Needs::Ready, set_parameter});
     table.push_back({0x01, 0xC0, "Self-diagnosis execution Command", 3, Needs::ReadyAndEmpty, self_diagnosis});

@@ -98,7 +98,7 @@ Answer get_printer_id_status(Engine& e, Session&, const Command& c) {
 
 void finish_page_data(Engine& e, DataPhase& data) { e.machine.job_data_complete(data.job_id, e.now()); }
 
-void add_print_commands(std::vector<CommandSpec>& table) {
+void add_print_commands(std::vector<CommandEntry>& table) {
     table.push_back({0x01, 0x40, "Print Command", 18, Needs::Ready, print});
     table.push_back({0x02, 0x40, "Cancel Print Job Command", 1, Needs::Nothing, cancel_print_job});
     table.push_back({0x08, 0x40, "Set Laminate String Command", 28, Needs::Nothing, set_laminate_string});

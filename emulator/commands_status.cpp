@@ -137,7 +137,7 @@ Answer reset(Engine& e, Session&, const Command& c) {
 
 }  // namespace
 
-void add_status_commands(std::vector<CommandSpec>& table) {
+void add_status_commands(std::vector<CommandEntry>& table) {
     table.push_back({0x01, 0x00, "Get Status Command", 0, Needs::Nothing, get_status});
     table.push_back({0x02, 0x00, "Get Media Information Command", 0, Needs::Nothing, get_media_information});
     table.push_back({0x03, 0x00, "Get Model Name Command", 14, Needs::Nothing, get_model_name});

@@ -71,13 +71,13 @@ Engine::Engine(ModelOptions model_options, PrinterState printer_state)
     : options(with_clock(std::move(model_options))),
       state(std::move(printer_state)),
       machine(machine_times(durations, options.time_scale)) {
-    std::vector<CommandSpec> specs;
-    add_status_commands(specs);
-    add_print_commands(specs);
-    add_maintenance_commands(specs);
-    add_download_commands(specs);
-    add_curve_commands(specs);
-    for (const CommandSpec& spec : specs) table_.emplace(command_key(spec.opcode, spec.command_class), spec);
+    std::vector<CommandEntry> entries;
+    add_status_commands(entries);
+    add_print_commands(entries);
+    add_maintenance_commands(entries);
+    add_download_commands(entries);
+    add_curve_commands(entries);
+    for (const CommandEntry& rule : entries) table_.emplace(command_key(rule.opcode, rule.command_class), rule);
     sessions_.emplace(0, Session{});
 }
 
@@ -186,12 +186,12 @@ Answer Engine::answer(Session& session, const uint8_t* data, size_t size) {
     }
     auto found = table_.find(command_key(command.opcode, command.command_class));
     if (found == table_.end()) return {error_frame(kErrorUnknownCommand), {}};
-    const CommandSpec& spec = found->second;
-    if (spec.payload_length != kAnyLength && command.length != static_cast<size_t>(spec.payload_length))
+    const CommandEntry& rule = found->second;
+    if (rule.payload_length != kAnyLength && command.length != static_cast<size_t>(rule.payload_length))
         return refuse();
-    if (spec.needs != Needs::Nothing && !machine.ready()) return {not_now(), {}};
-    if (spec.needs == Needs::ReadyAndEmpty && machine.occupied() > 0) return {error_frame(kStateBusy), {}};
-    return spec.handler(*this, session, command);
+    if (rule.needs != Needs::Nothing && !machine.ready()) return {not_now(), {}};
+    if (rule.needs == Needs::ReadyAndEmpty && machine.occupied() > 0) return {error_frame(kStateBusy), {}};
+    return rule.handler(*this, session, command);
 }
 
 Bytes Engine::not_now() const {

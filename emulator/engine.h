@@ -103,7 +103,7 @@ enum class Needs { Nothing, Ready, ReadyAndEmpty };
 
 inline constexpr int kAnyLength = -1;
 
-struct CommandSpec {
+struct CommandEntry {
     uint8_t opcode;
     uint8_t command_class;
     const char* name;
@@ -113,11 +113,11 @@ struct CommandSpec {
 };
 
 // The handlers, by concern.
-void add_status_commands(std::vector<CommandSpec>& table);       // status, identity, device actions
-void add_print_commands(std::vector<CommandSpec>& table);        // print jobs
-void add_maintenance_commands(std::vector<CommandSpec>& table);  // parameters, diagnosis, logs, raw
-void add_download_commands(std::vector<CommandSpec>& table);     // Update Command, firmware
-void add_curve_commands(std::vector<CommandSpec>& table);        // tone curves
+void add_status_commands(std::vector<CommandEntry>& table);       // status, identity, device actions
+void add_print_commands(std::vector<CommandEntry>& table);        // print jobs
+void add_maintenance_commands(std::vector<CommandEntry>& table);  // parameters, diagnosis, logs, raw
+void add_download_commands(std::vector<CommandEntry>& table);     // Update Command, firmware
+void add_curve_commands(std::vector<CommandEntry>& table);        // tone curves
 
 // Completion of a data phase, by target.
 void finish_page_data(Engine& engine, DataPhase& data);
@@ -187,7 +187,7 @@ private:
     void abandon_data(Session& session);
     std::vector<Bytes> shape(Answer answer);
 
-    std::unordered_map<uint16_t, CommandSpec> table_;
+    std::unordered_map<uint16_t, CommandEntry> table_;
     std::map<SessionId, Session> sessions_;
     SessionId next_session_ = 1;
     std::vector<PrintedCopy> printed_;

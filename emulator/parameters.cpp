@@ -11,7 +11,7 @@ constexpr int64_t kU16 = 0xFFFF;
 constexpr int64_t kI32Min = std::numeric_limits<int32_t>::min();
 constexpr int64_t kI32Max = std::numeric_limits<int32_t>::max();
 
-constexpr std::array<ParameterSpec, 20> kParameters = {{
+constexpr std::array<ParameterRule, 20> kParameters = {{
     {0x11, 0, kU16, 1000, "print speed"},
     {0x12, 0, kU16, 0, "paper feed adjustment"},
     {0x13, 0, kU16, 0, "cut position adjustment"},
@@ -36,11 +36,11 @@ constexpr std::array<ParameterSpec, 20> kParameters = {{
 
 }  // namespace
 
-std::span<const ParameterSpec> parameter_table() { return kParameters; }
+std::span<const ParameterRule> parameter_table() { return kParameters; }
 
-std::optional<ParameterSpec> find_parameter(uint8_t number) {
-    for (const ParameterSpec& spec : kParameters)
-        if (spec.number == number) return spec;
+std::optional<ParameterRule> find_parameter(uint8_t number) {
+    for (const ParameterRule& rule : kParameters)
+        if (rule.number == number) return rule;
     return std::nullopt;
 }
 

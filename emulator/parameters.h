@@ -8,7 +8,7 @@
 
 namespace tz::emulator {
 
-struct ParameterSpec {
+struct ParameterRule {
     uint8_t number;
     int64_t minimum;
     int64_t maximum;
@@ -16,7 +16,7 @@ struct ParameterSpec {
     const char* meaning;
 };
 
-std::span<const ParameterSpec> parameter_table();
-std::optional<ParameterSpec> find_parameter(uint8_t number);
+std::span<const ParameterRule> parameter_table();
+std::optional<ParameterRule> find_parameter(uint8_t number);
 
 }  // namespace tz::emulator

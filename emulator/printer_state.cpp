@@ -128,10 +128,10 @@ void read_parameters(const json& object, PrinterState& state) {
             used = 0;
         }
         if (used != key.size() || number > 0xFF) throw StateError("parameters: \"" + key + "\" is not a parameter number");
-        auto spec = find_parameter(static_cast<uint8_t>(number));
-        if (!spec) throw StateError("parameters: the printer has no parameter " + key);
-        state.parameters[spec->number] =
-            static_cast<int32_t>(integer_in(value, spec->minimum, spec->maximum, "parameter " + key));
+        auto rule = find_parameter(static_cast<uint8_t>(number));
+        if (!rule) throw StateError("parameters: the printer has no parameter " + key);
+        state.parameters[rule->number] =
+            static_cast<int32_t>(integer_in(value, rule->minimum, rule->maximum, "parameter " + key));
     }
 }
 
@@ -187,7 +187,7 @@ void read_document(const json& document, PrinterState& state) {
 }  // namespace
 
 PrinterState::PrinterState() : firmware(factory_firmware()), eeprom(kEepromSize, 0) {
-    for (const ParameterSpec& spec : parameter_table()) parameters[spec.number] = spec.factory;
+    for (const ParameterRule& rule : parameter_table()) parameters[rule.number] = rule.factory;
 }
 
 std::vector<uint8_t> factory_tone_curve() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -54,6 +55,16 @@ inline bool eventually(const std::function<bool()>& condition,
     }
     return condition();
 }
+
+// The number of thread slots now (it only ever grows within a process).
+inline int slot_count() {
+    uint16_t slots = 0;
+    tzpusb_AttachThreadCount(nullptr, &slots);
+    return slots;
+}
+
+// Makes sure there are at least `count` slots.
+inline bool at_least_slots(int count) { return tzpusb_MakeThread(std::max(count, slot_count())) == 1; }
 
 // Runs `work` on a thread of its own and waits for it.
 inline void on_other_thread(const std::function<void()>& work) {
