@@ -18,6 +18,15 @@ bool ResponseReceiver::receive(ResultCode& code) {
     return true;
 }
 
+bool ResponseReceiver::receive_answer(ResultCode& code) {
+    if (!receive(code)) return false;
+    if (frame_[0] == frames::kError) {
+        code = frames::decode_error(frame_.data()).code;
+        return false;
+    }
+    return true;
+}
+
 bool ResponseReceiver::read_status(ResultCode& code) {
     if (!receive(code)) return false;
     frames::Decoded decoded = frames::read_status(frame_.data(), size_);
@@ -41,11 +50,7 @@ bool ResponseReceiver::read_acknowledge(ResultCode& code) {
 
 bool ResponseReceiver::read_size(uint16_t& size, ResultCode& code) {
     size = 0;
-    if (!receive(code)) return false;
-    if (frame_[0] == frames::kError) {
-        code = frames::decode_error(frame_.data()).code;
-        return false;
-    }
+    if (!receive_answer(code)) return false;
     if (frames::payload_length(frame_.data()) < 2) {  // no size in it
         code = TZP_USB_ERROR;
         return false;
@@ -57,11 +62,7 @@ bool ResponseReceiver::read_size(uint16_t& size, ResultCode& code) {
 
 bool ResponseReceiver::read_frame(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
     count = 0;
-    if (!receive(code)) return false;
-    if (frame_[0] == frames::kError) {
-        code = frames::decode_error(frame_.data()).code;
-        return false;
-    }
+    if (!receive_answer(code)) return false;
     if (buffer == nullptr || capacity < size_) {
         code = TZP_USB_ERROR;
         return false;
@@ -74,11 +75,7 @@ bool ResponseReceiver::read_frame(uint8_t* buffer, size_t capacity, uint32_t& co
 
 bool ResponseReceiver::read_payload(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
     count = 0;
-    if (!receive(code)) return false;
-    if (frame_[0] == frames::kError) {
-        code = frames::decode_error(frame_.data()).code;
-        return false;
-    }
+    if (!receive_answer(code)) return false;
     uint32_t length = frames::payload_length(frame_.data());
     if (length > 0 && (buffer == nullptr || capacity < length)) {
         code = TZP_USB_ERROR;

@@ -32,6 +32,8 @@ private:
     // One frame into frame_; false with 2600 when the read fails or the
     // frame's length is wrong.
     bool receive(ResultCode& code);
+    // receive(), and an error answer decoded into its code and a failure.
+    bool receive_answer(ResultCode& code);
 
     Transport& transport_;
     std::array<uint8_t, kTimedReadSize> frame_{};
