@@ -1,6 +1,7 @@
 // TZ5170Emulator: serves one virtual printer until it is interrupted, or sends
 // one command to a running printer's control socket.
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -37,8 +38,11 @@ bool parse_hex16(const char* text, uint16_t& value) {
     return true;
 }
 
+// Sends one line and prints the answer line; 0 only for an "ok" answer.
 int send_control(const std::string& path, const std::string& command) {
     using tz::platform::IoStatus;
+    constexpr uint32_t kSendMs = 5000;
+    constexpr uint32_t kAnswerMs = 10000;
     tz::platform::LocalSocket socket =
         tz::platform::LocalSocket::connect(path, tz::platform::SocketKind::Stream);
     if (!socket.valid()) {
@@ -46,14 +50,31 @@ int send_control(const std::string& path, const std::string& command) {
         return 1;
     }
     std::string line = command + "\n";
-    if (socket.send(line.data(), line.size(), 5000).status != IoStatus::Ok) return 1;
+    tz::platform::IoResult sent = socket.send(line.data(), line.size(), kSendMs);
+    if (sent.status != IoStatus::Ok) {
+        std::fprintf(stderr, "cannot send the command to %s: %s\n", path.c_str(),
+                     sent.status == IoStatus::TimedOut ? "timed out" : "the connection failed");
+        return 1;
+    }
     std::string answer;
     char chunk[512];
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
     while (answer.find('\n') == std::string::npos) {
-        tz::platform::IoResult got = socket.receive(chunk, sizeof chunk, 10000);
-        if (got.status != IoStatus::Ok) break;
+        using std::chrono::milliseconds;
+        const auto left = std::chrono::duration_cast<milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            std::fprintf(stderr, "no answer from %s within %u s\n", path.c_str(), kAnswerMs / 1000);
+            return 1;
+        }
+        tz::platform::IoResult got = socket.receive(chunk, sizeof chunk, static_cast<uint32_t>(left.count()));
+        if (got.status == IoStatus::TimedOut) continue;
+        if (got.status != IoStatus::Ok) {
+            std::fprintf(stderr, "%s closed the connection without a whole answer\n", path.c_str());
+            return 1;
+        }
         answer.append(chunk, got.bytes);
     }
+    answer.erase(answer.find('\n') + 1);
     std::fputs(answer.c_str(), stdout);
     return answer.rfind("ok", 0) == 0 ? 0 : 1;
 }

@@ -22,6 +22,9 @@ constexpr uint32_t kPollMs = 50;
 constexpr uint32_t kTickMs = 10;
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr size_t kControlLineLimit = 4096;
+// Control clients served at once; one more is told so and sent away.
+constexpr size_t kMaxControlClients = 16;
+constexpr const char* kLockSuffix = ".lock";
 
 bool valid_serial(const std::string& serial) {
     if (serial.size() != link::kSerialSize) return false;
@@ -33,6 +36,12 @@ bool valid_serial(const std::string& serial) {
 }  // namespace
 
 struct VirtualPrinter::Connection {
+    LocalSocket socket;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+};
+
+struct VirtualPrinter::ControlClient {
     LocalSocket socket;
     std::thread thread;
     std::atomic<bool> finished{false};
@@ -52,6 +61,19 @@ bool VirtualPrinter::start(std::string* error) {
     if (!options_.serial.empty()) state.serial = options_.serial;
     if (!valid_serial(state.serial)) {
         if (error) *error = "the serial must be 8 letters, digits, '-' or '_': \"" + state.serial + "\"";
+        return false;
+    }
+    // Before anything is written or listened on: a second printer with this
+    // serial would take over the first one's socket files.
+    const std::string lock_path = options_.folder + "/" + state.serial + kLockSuffix;
+    platform::LockStatus lock_status = platform::LockStatus::Failed;
+    platform::FileLock serial_lock = platform::FileLock::try_lock(lock_path, &lock_status);
+    if (!serial_lock.valid()) {
+        if (error) {
+            *error = lock_status == platform::LockStatus::Held
+                         ? "another virtual printer with serial " + state.serial + " is serving " + options_.folder
+                         : "cannot create the lock file " + lock_path;
+        }
         return false;
     }
     if (!options_.output_folder.empty()) {
@@ -79,6 +101,7 @@ bool VirtualPrinter::start(std::string* error) {
         if (error) *error = "cannot listen on " + control_path();
         return false;
     }
+    serial_lock_ = std::move(serial_lock);
     running_ = true;
     control_thread_ = std::thread([this] { control_loop(); });
     if (!replug()) {
@@ -96,18 +119,22 @@ void VirtualPrinter::stop() {
     if (housekeeping_thread_.joinable()) housekeeping_thread_.join();
     control_listener_.close();
     leave_bus();
+    // Last: once it goes, another printer may take these socket names.
+    serial_lock_.release();
 }
 
 bool VirtualPrinter::plugged() const { return accepting_; }
 
 void VirtualPrinter::unplug() {
+    std::lock_guard guard(plug_lock_);
     user_unplugged_ = true;
-    leave_bus();
+    leave_bus_locked();
 }
 
 bool VirtualPrinter::replug() {
+    std::lock_guard guard(plug_lock_);
     user_unplugged_ = false;
-    return join_bus(false);
+    return join_bus_locked(false);
 }
 
 void VirtualPrinter::housekeeping_loop() {
@@ -125,6 +152,10 @@ void VirtualPrinter::housekeeping_loop() {
 
 bool VirtualPrinter::join_bus(bool by_printer) {
     std::lock_guard guard(plug_lock_);
+    return join_bus_locked(by_printer);
+}
+
+bool VirtualPrinter::join_bus_locked(bool by_printer) {
     // The printer's own restart does not bring back a printer the user unplugged.
     if (by_printer && user_unplugged_) return false;
     if (accepting_) return true;
@@ -137,6 +168,10 @@ bool VirtualPrinter::join_bus(bool by_printer) {
 
 void VirtualPrinter::leave_bus() {
     std::lock_guard guard(plug_lock_);
+    leave_bus_locked();
+}
+
+void VirtualPrinter::leave_bus_locked() {
     accepting_ = false;
     if (accept_thread_.joinable()) accept_thread_.join();
     listener_.close();
@@ -214,32 +249,63 @@ void VirtualPrinter::wait_before_answering() {
 }
 
 void VirtualPrinter::control_loop() {
+    // Each client on a thread of its own, so an idle one holds up nobody.
     while (running_) {
-        LocalSocket client = control_listener_.accept(kPollMs);
-        if (!client.valid()) continue;
-        // One client at a time; each line gets one answer line.
-        std::string pending;
-        char chunk[512];
-        while (running_) {
-            platform::IoResult got = client.receive(chunk, sizeof chunk, kPollMs);
-            if (got.status == IoStatus::TimedOut) continue;
-            if (got.status != IoStatus::Ok) break;
-            pending.append(chunk, got.bytes);
-            size_t end;
-            while ((end = pending.find('\n')) != std::string::npos) {
-                std::string line = pending.substr(0, end);
-                pending.erase(0, end + 1);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                std::string answer = run_control_command(*this, line) + "\n";
-                client.send(answer.data(), answer.size(), kSendTimeoutMs);
-            }
-            if (pending.size() > kControlLineLimit) {
-                std::string answer = "error: line too long\n";
-                client.send(answer.data(), answer.size(), kSendTimeoutMs);
-                break;
-            }
+        LocalSocket socket = control_listener_.accept(kPollMs);
+        if (!socket.valid()) continue;
+        reap_finished_control_clients();
+        if (control_clients_.size() >= kMaxControlClients) {
+            const std::string answer = "error: too many control clients\n";
+            socket.send(answer.data(), answer.size(), kPollMs);
+            continue;
+        }
+        auto client = std::make_unique<ControlClient>();
+        client->socket = std::move(socket);
+        ControlClient& c = *client;
+        control_clients_.push_back(std::move(client));
+        c.thread = std::thread([this, &c] { serve_control(c); });
+    }
+    for (auto& c : control_clients_) c->socket.shutdown();
+    for (auto& c : control_clients_) c->thread.join();
+    control_clients_.clear();
+}
+
+void VirtualPrinter::reap_finished_control_clients() {
+    for (auto it = control_clients_.begin(); it != control_clients_.end();) {
+        if ((*it)->finished) {
+            (*it)->thread.join();
+            it = control_clients_.erase(it);
+        } else {
+            ++it;
         }
     }
+}
+
+void VirtualPrinter::serve_control(ControlClient& client) {
+    // Each line gets one answer line.
+    const LocalSocket& socket = client.socket;
+    std::string pending;
+    char chunk[512];
+    while (running_) {
+        platform::IoResult got = socket.receive(chunk, sizeof chunk, kPollMs);
+        if (got.status == IoStatus::TimedOut) continue;
+        if (got.status != IoStatus::Ok) break;
+        pending.append(chunk, got.bytes);
+        size_t end;
+        while ((end = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::string answer = run_control_command(*this, line) + "\n";
+            socket.send(answer.data(), answer.size(), kSendTimeoutMs);
+        }
+        if (pending.size() > kControlLineLimit) {
+            std::string answer = "error: line too long\n";
+            socket.send(answer.data(), answer.size(), kSendTimeoutMs);
+            break;
+        }
+    }
+    client.finished = true;
 }
 
 }  // namespace tz::emulator

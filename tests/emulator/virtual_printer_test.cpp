@@ -2,12 +2,14 @@
 // commands, and whole exchanges through its socket.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "emulator/virtual_printer.h"
 #include "model_harness.h"
@@ -189,6 +191,32 @@ TEST(VirtualPrinter, UnplugRemovesTheSocketFileAndReplugBringsItBack) {
     EXPECT_FALSE(fs::exists(printer.control_path()));
 }
 
+TEST(VirtualPrinter, ASecondPrinterWithTheSameSerialRefusesAndLeavesTheFirstAlone) {
+    TempFolder folder;
+    VirtualPrinter first(options_in(folder, "SN000012"));
+    std::string error;
+    ASSERT_TRUE(first.start(&error)) << error;
+    {
+        VirtualPrinter second(options_in(folder, "SN000012"));
+        EXPECT_FALSE(second.start(&error));
+        EXPECT_NE(error.find("another virtual printer with serial SN000012 is serving " + folder.path()),
+                  std::string::npos)
+            << error;
+    }
+    EXPECT_TRUE(fs::exists(first.socket_path()));
+    EXPECT_TRUE(fs::exists(first.control_path()));
+    EXPECT_TRUE(Host(first).connected());
+    EXPECT_EQ(control(first, "info").rfind("ok serial=SN000012 plugged=1", 0), 0u);
+
+    VirtualPrinter other(options_in(folder, "SN000013"));  // another serial in the same folder is fine
+    ASSERT_TRUE(other.start(&error)) << error;
+
+    first.stop();
+    VirtualPrinter next(options_in(folder, "SN000012"));
+    ASSERT_TRUE(next.start(&error)) << error;
+    EXPECT_TRUE(Host(next).connected());
+}
+
 TEST(VirtualPrinterControl, ErrorAndStateInjectionShapeTheAnswers) {
     TempFolder folder;
     VirtualPrinter printer(options_in(folder, "SN000009"));
@@ -303,6 +331,52 @@ TEST(VirtualPrinterControl, ControlSocketAnswersEveryLineAndRejectsNonsense) {
     // A line that never ends is cut off instead of growing without limit.
     EXPECT_EQ(control(printer, std::string(10000, 'x')).rfind("error", 0), 0u);
     EXPECT_EQ(control(printer, "info").rfind("ok", 0), 0u);
+}
+
+TEST(VirtualPrinterControl, ServesSeveralClientsAtOnce) {
+    TempFolder folder;
+    VirtualPrinter printer(options_in(folder, "SN000014"));
+    std::string error;
+    ASSERT_TRUE(printer.start(&error)) << error;
+    auto connect = [&] { return LocalSocket::connect(printer.control_path(), SocketKind::Stream); };
+    auto ask = [](const LocalSocket& socket, const std::string& line) {
+        std::string text = line + "\n";
+        if (socket.send(text.data(), text.size(), 2000).status != IoStatus::Ok) return std::string("not sent");
+        char chunk[256];
+        auto got = socket.receive(chunk, sizeof chunk, 5000);
+        return got.status == IoStatus::Ok ? std::string(chunk, got.bytes) : std::string("no answer");
+    };
+
+    // An idle client holds up nobody, and is answered when it speaks.
+    LocalSocket idle = connect();
+    ASSERT_TRUE(idle.valid());
+    EXPECT_EQ(control(printer, "info").rfind("ok serial=SN000014", 0), 0u);
+    EXPECT_EQ(ask(idle, "hang"), "ok\n");
+
+    // Commands from several clients at once (the thread sanitizer watches).
+    std::vector<std::thread> clients;
+    std::atomic<int> refused{0};
+    for (int i = 0; i < 4; ++i) {
+        clients.emplace_back([&, i] {
+            LocalSocket socket = connect();
+            for (const char* line : {"unplug", "info", "replug", "delay 1", "cover-open", "clear-error", "info"})
+                if (ask(socket, i % 2 ? line : "info").rfind("ok", 0) != 0) ++refused;
+        });
+    }
+    for (auto& client : clients) client.join();
+    EXPECT_EQ(refused, 0);
+
+    // At most 16 at once; a finished client makes room.
+    std::vector<LocalSocket> crowd;
+    crowd.push_back(std::move(idle));
+    ASSERT_TRUE(eventually([&] {  // the clients above may not be reaped yet
+        LocalSocket socket = connect();
+        if (ask(socket, "resume") == "ok\n") crowd.push_back(std::move(socket));
+        return crowd.size() == 16;
+    }));
+    EXPECT_EQ(control(printer, "info"), "error: too many control clients");
+    crowd.pop_back();
+    EXPECT_TRUE(eventually([&] { return control(printer, "info").rfind("ok", 0) == 0; }));
 }
 
 TEST(VirtualPrinterEndToEnd, UsbControllerFirmwareMakesThePrinterLeaveTheBusAndComeBack) {

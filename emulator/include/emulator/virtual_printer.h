@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "emulator/printer_model.h"
+#include "platform/file_lock.h"
 #include "platform/local_socket.h"
 
 namespace tz::emulator {
@@ -35,6 +36,8 @@ public:
     VirtualPrinter& operator=(const VirtualPrinter&) = delete;
 
     // Loads the state, plugs the printer in and opens the control socket.
+    // Fails, touching nothing, while another printer with the same serial
+    // serves the folder (DIR/<serial>.lock tells).
     bool start(std::string* error);
     // Unplugs and closes everything. Safe to call twice.
     void stop();
@@ -55,21 +58,27 @@ public:
 
 private:
     struct Connection;
+    struct ControlClient;
 
     void accept_loop();
     void control_loop();
+    void serve_control(ControlClient& client);
+    void reap_finished_control_clients();
     void housekeeping_loop();
     void serve(Connection& connection);
     void wait_before_answering();
     void leave_bus();
+    void leave_bus_locked();
     bool join_bus(bool by_printer);
+    bool join_bus_locked(bool by_printer);
     void reap_finished_connections();
     void end_all_connections();
 
     PrinterOptions options_;
     std::unique_ptr<PrinterModel> model_;
 
-    std::mutex plug_lock_;  // plugging in and out, the listener and its thread
+    platform::FileLock serial_lock_;  // DIR/<serial>.lock while the printer runs
+    std::mutex plug_lock_;  // plugging in and out, the listener and its thread, user_unplugged_
     std::mutex bus_lock_;   // the connections
     platform::LocalListener listener_;
     std::thread accept_thread_;
@@ -78,6 +87,7 @@ private:
 
     platform::LocalListener control_listener_;
     std::thread control_thread_;
+    std::list<std::unique_ptr<ControlClient>> control_clients_;  // the control thread's own
     std::thread housekeeping_thread_;
     std::atomic<bool> running_{false};
     std::atomic<bool> user_unplugged_{false};
