@@ -46,9 +46,17 @@ bool DeviceRegistry::close(int handle) {
         if (e == nullptr) return false;
         device = std::move(e->device);
         e->key.clear();
+        // Pipes whose owner gave up on them (a transfer that timed out is
+        // never closed by its owner) would otherwise stay open for good.
+        for (auto it = pipes_.begin(); it != pipes_.end();) {
+            if (it->second == handle) {
+                platform::close_pipe(it->first);
+                it = pipes_.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
-    // Pipe descriptors handed out stay open (dead) until their owner closes
-    // them, so that a later close of the pipe cannot hit a reused descriptor.
     device->disconnect();
     return true;
 }
@@ -97,7 +105,7 @@ intptr_t DeviceRegistry::pipe(int handle, uint8_t pipe_number) {
     if (e == nullptr) return -1;
     int fd = e->device->open_pipe(pipe_number);
     if (fd < 0) return -1;
-    pipes_.insert(fd);
+    pipes_[fd] = handle;
     return fd;
 }
 
@@ -107,7 +115,7 @@ bool DeviceRegistry::close_pipe(intptr_t pipe) {
     // belongs to someone else in the process.
     auto it = pipe >= 0 && pipe <= INT32_MAX ? pipes_.find(static_cast<int>(pipe)) : pipes_.end();
     if (it == pipes_.end()) return false;
-    platform::close_pipe(*it);
+    platform::close_pipe(it->first);
     pipes_.erase(it);
     return true;
 }

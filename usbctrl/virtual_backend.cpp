@@ -71,10 +71,10 @@ std::vector<std::string> VirtualBackend::scan() {
     std::error_code ec;
     if (dir.empty() || !fs::is_directory(dir, ec)) return keys;
     for (const fs::directory_entry& item : fs::directory_iterator(dir, ec)) {
+        // A socket file left by a printer that ended abruptly keeps its
+        // number, and opening it fails: looking for a listener here would
+        // cost a connection to every printer at every look.
         if (!is_socket_name(item.path()) || !item.is_socket(ec)) continue;
-        // A socket file left by a printer that ended abruptly has no listener:
-        // only printers that answer are present.
-        if (!LocalSocket::connect(item.path().string(), SocketKind::Message).valid()) continue;
         keys.push_back(item.path().string());
     }
     std::sort(keys.begin(), keys.end());

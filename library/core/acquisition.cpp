@@ -4,6 +4,7 @@
 
 #include "device_table.h"
 #include "printer_context.h"
+#include "selection.h"
 
 namespace tz::lib {
 
@@ -27,7 +28,9 @@ void PrinterHold::release() {
 PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
     PrinterHold hold;
     uint8_t index = context.selected_index;
-    if (index >= kDeviceTableSize || !device_table()[index].in_use()) {
+    // A selection whose entry has been given up or taken by another
+    // connection since is no printer: nothing may be sent on it.
+    if (index >= kDeviceTableSize || !selection_current(context)) {
         code = TZP_NOT_RECOGNISED;
         return hold;
     }

@@ -33,6 +33,20 @@ void DeviceEntry::fill_serial(uint8_t byte) {
     set_serial(value);
 }
 
+void DeviceEntry::occupy(int handle) {
+    device = handle;
+    answers_owed = 0;
+    ++generation;
+}
+
+void DeviceEntry::vacate() {
+    device = -1;
+    model_key = 0;
+    fill_serial(0);
+    answers_owed = 0;
+    ++generation;
+}
+
 void DeviceTable::reset(uint8_t serial_fill) {
     for (DeviceEntry& entry : entries_) {
         entry.device = -1;
@@ -41,6 +55,7 @@ void DeviceTable::reset(uint8_t serial_fill) {
         entry.write_pipe = -1;
         entry.read_pipe = -1;
         entry.fill_serial(serial_fill);
+        ++entry.generation;
     }
 }
 

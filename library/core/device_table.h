@@ -39,10 +39,22 @@ struct DeviceEntry {
     std::atomic<intptr_t> write_pipe{-1};
     std::atomic<intptr_t> read_pipe{-1};
 
+    // Counts the printers the entry has held: it moves on whenever the entry
+    // is taken by a device or given up, so a context that selected an entry
+    // can tell that it now holds another connection, or another printer.
+    std::atomic<uint32_t> generation{0};
+    // Answers the printer may still send for commands whose reads gave up at
+    // the time limit; whoever talks to it next waits for them briefly first.
+    std::atomic<uint32_t> answers_owed{0};
+
     Serial serial() const;
     void set_serial(const Serial& value);
     void fill_serial(uint8_t byte);
     bool in_use() const { return device != -1; }
+    // The entry now holds device `handle`.
+    void occupy(int handle);
+    // The entry holds no device any more: no model, serial zeros.
+    void vacate();
 
 private:
     std::atomic<uint64_t> serial_{0};

@@ -6,6 +6,7 @@
 
 #include "library_state.h"
 #include "printer_context.h"
+#include "device_release.h"
 #include "selection.h"
 
 namespace tz::lib {
@@ -44,6 +45,20 @@ bool open_pipes(PrinterContext& context, int handle) {
 
 bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize; }
 
+// The context's selection after a look at the devices: kept when its entry
+// still holds the same connection, moved to the new connection when the same
+// printer came back into the entry, and left stale (operations give 2000)
+// when another printer took the entry.
+// Either way the pipe fields are the selected entry's again.
+void reselect_after_enumeration(PrinterContext& context, uint8_t selected) {
+    if (selected >= kDeviceTableSize) return;
+    DeviceEntry& entry = device_table()[selected];
+    if (selection_current(context) || (entry.in_use() && entry.serial() == context.selected_printer_serial)) {
+        context.job.setting20 = 2;  // as a selection by index does
+        point_at(context, selected);
+    }
+}
+
 }  // namespace
 
 uint16_t enumerate(PrinterContext& context, uint8_t* list) {
@@ -51,6 +66,9 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
     const UsbApi& usb = context.usb.api();
     DeviceTable& table = device_table();
     uint8_t selected = context.selected_index;
+    // Printers that have gone since the last look leave the table first, so
+    // that what this call lists is what is there now.
+    sweep_devices(context);
     uint16_t count = 0;
     uint16_t opened = 0;
 
@@ -61,7 +79,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
             // Already open in this process: listed as it is.
             if (!valid_handle(handle)) continue;
             DeviceEntry& entry = table[static_cast<size_t>(handle)];
-            entry.device = handle;
+            if (entry.device != handle) entry.occupy(handle);
             if (usb.GetDeviceName(handle, name) == 1) entry.mutex = open_device_mutex(name);
             list[count++] = static_cast<uint8_t>(handle);
             continue;
@@ -73,7 +91,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
             continue;
         }
         DeviceEntry& entry = table[static_cast<size_t>(handle)];
-        entry.device = handle;
+        entry.occupy(handle);
         usb.GetDeviceName(handle, name);
         name[kDeviceNameSize - 1] = '\0';
         std::shared_ptr<platform::NamedMutex> mutex = open_device_mutex(name);
@@ -97,6 +115,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
                     entry.set_serial(serial);
                     context.pipes.write_pipe = entry.write_pipe.load();
                     context.pipes.read_pipe = entry.read_pipe.load();
+                    context.pipes.answers_owed = &entry.answers_owed;
                     list[count++] = static_cast<uint8_t>(handle);
                     listed = true;
                 }
@@ -110,15 +129,11 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
             close_read_pipe(usb, entry.read_pipe);
             entry.mutex.store(nullptr_mutex());
             usb.Close(handle);
-            entry.device = -1;
-            entry.model_key = 0;
+            entry.vacate();
         }
     }
 
-    if (selected != kNoPrinter) {
-        ResultCode ignored;
-        select_by_index(context, selected, ignored);
-    }
+    if (selected != kNoPrinter) reselect_after_enumeration(context, selected);
     return count;
 }
 

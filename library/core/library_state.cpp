@@ -1,6 +1,7 @@
 #include "library_state.h"
 
 #include "platform/process.h"
+#include "thread_end.h"
 
 namespace tz::lib {
 
@@ -41,6 +42,7 @@ int assign_slot() {
     for (int i = 0; i < count; ++i) {
         if (table.thread_ids[i] == kNoThread) {
             table.thread_ids[i] = platform::current_thread_id();
+            watch_thread_end();
             return i;
         }
     }

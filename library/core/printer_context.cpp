@@ -72,7 +72,6 @@ ResultCode PrinterContext::initialise() {
         uint8_t list[kDeviceTableSize];
         std::memset(list, 0xFF, sizeof list);
         uint16_t found = enumerate(*first, list);
-        first->scan_range = first->opened_count;
         if (found == 0) return TZP_NO_PRINTER;
         table.device_tables_ready = true;
     }

@@ -72,9 +72,16 @@ public:
     PipeFields pipes;
     std::atomic<uint8_t> selected_index{kNoPrinter};
     Serial selected_serial{};
+    // Which printer the selection points at: the entry's generation and the
+    // serial it had when selected. An entry that has moved on since is a
+    // stale selection, never another printer.
+    std::atomic<uint32_t> selected_generation{0};
+    Serial selected_printer_serial{};
 
     PrintJobSettings job;
 
+    // Device numbers enumeration looks at; every number the USB control
+    // library can report, so that printers that come back are found.
     uint16_t scan_range = 128;
     uint16_t opened_count = 0;
 

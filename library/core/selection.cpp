@@ -9,22 +9,44 @@
 
 namespace tz::lib {
 
+bool printer_present(const PrinterContext& context, const DeviceEntry& entry) {
+    int device = entry.device;
+    if (device == -1) return false;
+    const UsbApi& usb = context.usb.api();
+    return usb.CheckDevice == nullptr || usb.CheckDevice(device) != 0;
+}
+
+bool selection_current(const PrinterContext& context) {
+    uint8_t index = context.selected_index;
+    if (index >= kDeviceTableSize) return false;
+    const DeviceEntry& entry = device_table()[index];
+    return entry.in_use() && entry.generation == context.selected_generation;
+}
+
+void point_at(PrinterContext& context, uint8_t index) {
+    DeviceEntry& entry = device_table()[index];
+    context.selected_index = index;
+    context.selected_generation = entry.generation.load();
+    context.selected_printer_serial = entry.serial();
+    context.pipes.write_pipe = entry.write_pipe.load();
+    context.pipes.read_pipe = entry.read_pipe.load();
+    context.pipes.answers_owed = &entry.answers_owed;
+}
+
 uint8_t select_by_index(PrinterContext& context, int index_argument, ResultCode& code) {
     code = TZP_NOT_FOUND;
     int index = index_argument & 0xFF;  // an 8-bit argument passed as int
     DeviceTable& table = device_table();
     if (index == kNoPrinter) {
         uint8_t current = context.selected_index;
-        if (current >= kDeviceTableSize || !table[current].in_use()) return kNoPrinter;
+        if (current >= kDeviceTableSize || !selection_current(context) || !printer_present(context, table[current]))
+            return kNoPrinter;
         code = TZP_OK;
         return current;
     }
-    if (index >= kDeviceTableSize || !table[static_cast<size_t>(index)].in_use()) return kNoPrinter;
-    DeviceEntry& entry = table[static_cast<size_t>(index)];
+    if (index >= kDeviceTableSize || !printer_present(context, table[static_cast<size_t>(index)])) return kNoPrinter;
     context.job.setting20 = 2;
-    context.selected_index = static_cast<uint8_t>(index);
-    context.pipes.write_pipe = entry.write_pipe.load();
-    context.pipes.read_pipe = entry.read_pipe.load();
+    point_at(context, static_cast<uint8_t>(index));
     code = TZP_OK;
     return static_cast<uint8_t>(index);
 }
@@ -38,20 +60,19 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
             DeviceEntry& entry = table[static_cast<size_t>(i)];
             Serial candidate = entry.serial();
             if (std::memcmp(candidate.data(), serial, kSerialSize) != 0) continue;
-            if (entry.in_use()) {
-                context.selected_index = static_cast<uint8_t>(i);
-                context.selected_serial = candidate;
-                context.pipes.write_pipe = entry.write_pipe.load();
-                context.pipes.read_pipe = entry.read_pipe.load();
-                code = TZP_OK;
-            }
-            break;  // the first entry with that serial decides
+            // An entry whose printer has gone may still carry the serial until
+            // it is swept; the printer may be listed again in another entry.
+            if (!printer_present(context, entry)) continue;
+            point_at(context, static_cast<uint8_t>(i));
+            context.selected_serial = candidate;
+            code = TZP_OK;
+            break;
         }
     } else {
         uint8_t current = context.selected_index;
         if (current < kDeviceTableSize) {
             context.selected_serial = table[current].serial();
-            if (table[current].in_use()) code = TZP_OK;
+            if (selection_current(context) && printer_present(context, table[current])) code = TZP_OK;
         }
     }
     return reinterpret_cast<char*>(context.selected_serial.data());
@@ -60,8 +81,13 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
 void deselect(PrinterContext& context) {
     uint8_t current = context.selected_index;
     if (current >= kDeviceTableSize) return;
-    // The entry may have lost its device already (the sweep closed it);
-    // its pipes are dead all the same.
+    if (!selection_current(context)) {
+        // The entry has been given up, or holds another connection now: the
+        // context's pipe handles are not its to close.
+        context.pipes.write_pipe = -1;
+        context.pipes.read_pipe = -1;
+        return;
+    }
     DeviceEntry& entry = device_table()[current];
     const UsbApi& usb = context.usb.api();
     if (entry.write_pipe != -1) {

@@ -9,6 +9,16 @@ namespace tz::lib {
 
 class PrinterContext;
 
+struct DeviceEntry;
+
+// The entry has a device and the USB control library still reports it attached.
+bool printer_present(const PrinterContext& context, const DeviceEntry& entry);
+// The context's selection still points at the connection it selected: the
+// entry has not been given up or taken by another device since.
+bool selection_current(const PrinterContext& context);
+// Points the context at entry `index`: its pipes, generation and serial.
+void point_at(PrinterContext& context, uint8_t index);
+
 // Selects device-table entry `index` (255: confirm the current selection).
 // Returns the selected index, or 255 with 1008 when there is no such printer.
 uint8_t select_by_index(PrinterContext& context, int index, ResultCode& code);

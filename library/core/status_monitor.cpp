@@ -12,9 +12,6 @@ namespace tz::lib {
 namespace {
 
 constexpr auto kPassInterval = std::chrono::milliseconds(200);
-// How long a pass waits for a printer an operation may be using.
-constexpr uint32_t kPresenceWaitMs = 10;
-
 }  // namespace
 
 StatusMonitor& status_monitor() {
@@ -78,41 +75,20 @@ void StatusMonitor::pass() {
 void check_presence(PrinterContext& context) {
     uint8_t index = context.selected_index;
     if (index >= kDeviceTableSize || !context.usb.loaded()) return;
-    DeviceEntry& entry = device_table()[index];
-    // A printer the sweep of an earlier pass already closed has gone too.
-    int device = entry.device;
-    if (device != -1 && context.usb.api().CheckDevice(device) != 0) return;
-    std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
-    bool held = false;
-    if (mutex) {
-        platform::WaitResult wait = mutex->wait(kPresenceWaitMs);
-        held = wait == platform::WaitResult::Obtained || wait == platform::WaitResult::Abandoned;
-        if (!held) return;  // an operation is running on it; it will fail on its own
-    } else if (device != -1) {
+    if (!selection_current(context)) {
+        // Given up by a sweep, or taken by another connection: nothing of it
+        // is left to close here.
+        deselect(context);
+        context.selected_index = kNoPrinter;
         return;
     }
+    DeviceEntry& entry = device_table()[index];
+    if (printer_present(context, entry)) return;
+    std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
+    DeviceMutexTry hold(mutex.get(), kPresenceWaitMs);
+    if (mutex && !hold.held()) return;  // an operation is running on it; it will fail on its own
     deselect(context);
-    if (held) mutex->release();
     context.selected_index = kNoPrinter;
-}
-
-void sweep_devices(PrinterContext& context) {
-    if (!context.usb.loaded()) return;
-    const UsbApi& usb = context.usb.api();
-    int limit = std::min<int>(context.scan_range, kDeviceTableSize);
-    for (int i = 0; i < limit; ++i) {
-        DeviceEntry& entry = device_table()[static_cast<size_t>(i)];
-        int device = entry.device;
-        if (device == -1 || usb.CheckDevice(device) != 0) continue;
-        usb.Close(device);
-        entry.device = -1;
-        entry.model_key = 0;
-        entry.fill_serial(0);
-        std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
-        // Only a mutex this thread could give back is dropped; the pipes
-        // wait for the context release.
-        if (mutex && mutex->release()) entry.mutex.store(nullptr_mutex());
-    }
 }
 
 }  // namespace tz::lib

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "device_release.h"
+
 namespace tz::lib {
 
 class StatusMonitor {
@@ -33,9 +35,8 @@ private:
 
 StatusMonitor& status_monitor();
 
-// One pass's work for one context, and the sweep of the device table; also
-// used by tests to run a pass without the thread.
+// One pass's work for one context; also used by tests to run a pass without
+// the thread. The sweep of the device table is in device_release.h.
 void check_presence(class PrinterContext& context);
-void sweep_devices(class PrinterContext& context);
 
 }  // namespace tz::lib

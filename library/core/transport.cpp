@@ -1,10 +1,12 @@
 #include "transport.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
+#include "io_timeout.h"
 #include "library_state.h"
 #include "platform/pipe_io.h"
 
@@ -13,20 +15,10 @@ namespace {
 
 using platform::IoResult;
 using platform::IoStatus;
-
-constexpr uint32_t kDefaultTimeoutMs = 60000;
+using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> g_read_timed_out{false};
 std::atomic<bool> g_write_timed_out{false};
-
-uint32_t timeout_from_environment() {
-    const char* text = std::getenv("TZ5170_IO_TIMEOUT_MS");
-    if (text == nullptr || *text == '\0') return kDefaultTimeoutMs;
-    char* end = nullptr;
-    unsigned long value = std::strtoul(text, &end, 10);
-    if (*end != '\0' || value == 0 || value > kDefaultTimeoutMs * 10) return kDefaultTimeoutMs;
-    return static_cast<uint32_t>(value);
-}
 
 // Notes a transfer given up at the time limit.
 void note(const IoResult& result, std::atomic<bool>& flag) {
@@ -34,11 +26,6 @@ void note(const IoResult& result, std::atomic<bool>& flag) {
 }
 
 }  // namespace
-
-uint32_t io_timeout_ms() {
-    static const uint32_t limit = timeout_from_environment();
-    return limit;
-}
 
 bool read_timed_out() { return g_read_timed_out; }
 bool write_timed_out() { return g_write_timed_out; }
@@ -57,6 +44,33 @@ static bool write_within_limit(intptr_t pipe, const uint8_t* data, uint32_t coun
     return true;
 }
 
+void Transport::discard_late_answers() {
+    intptr_t pipe = pipes_.read_pipe;
+    if (pipe == -1) return;
+    uint8_t frame[kTimedReadSize];
+    if (std::atomic<uint32_t>* owed = pipes_.answers_owed.load(); owed != nullptr && owed->load() != 0) {
+        // A printer that was only slow sends them soon; one that dropped the
+        // commands never does, and the wait ends at its limit.
+        auto deadline = Clock::now() + std::chrono::milliseconds(std::min(kLateAnswerGraceMs, io_timeout_ms()));
+        while (owed->load() != 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0 ||
+                platform::pipe_read_timed(pipe, frame, sizeof frame, static_cast<uint32_t>(left)).status != IoStatus::Ok)
+                break;
+            --*owed;
+        }
+        *owed = 0;
+    }
+    for (uint32_t i = 0; i < kLateAnswerLimit; ++i)
+        if (platform::pipe_read_timed(pipe, frame, sizeof frame, 0).status != IoStatus::Ok) return;
+}
+
+void Transport::note_read_given_up(const platform::IoResult& result) {
+    if (result.status != IoStatus::TimedOut) return;
+    if (std::atomic<uint32_t>* owed = pipes_.answers_owed.load(); owed != nullptr && owed->load() < kLateAnswerLimit)
+        ++*owed;
+}
+
 bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
     written = 0;
     send_buffer_.fill(0);
@@ -65,6 +79,7 @@ bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& writt
         return false;
     }
     std::memcpy(send_buffer_.data(), data, count);
+    discard_late_answers();
     return write_within_limit(pipes_.write_pipe, send_buffer_.data(), count, written, code);
 }
 
@@ -74,6 +89,7 @@ bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& writ
         code = TZP_USB_ERROR;
         return false;
     }
+    discard_late_answers();
     return write_within_limit(pipes_.write_pipe, data, count, written, code);
 }
 
@@ -83,6 +99,7 @@ bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, Re
     uint8_t frame[kTimedReadSize];
     IoResult result = platform::pipe_read_timed(pipes_.read_pipe, frame, sizeof frame, io_timeout_ms());
     note(result, g_read_timed_out);
+    note_read_given_up(result);
     if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) {
         code = TZP_USB_ERROR;
         return false;
@@ -99,6 +116,7 @@ bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
     size = std::min(size, receive_buffer_.size());
     IoResult result = platform::pipe_read_timed(pipes_.read_pipe, receive_buffer_.data(), size, io_timeout_ms());
     note(result, g_read_timed_out);
+    note_read_given_up(result);
     if (result.status != IoStatus::Ok) return false;
     received = static_cast<uint32_t>(result.bytes);
     return true;

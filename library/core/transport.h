@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "io_timeout.h"
+#include "platform/pipe_io.h"
 #include "result_codes.h"
 #include "usb_binding.h"
 
@@ -21,16 +23,20 @@ struct PipeFields {
     // Read and cleared by the status monitor while the owning thread works.
     std::atomic<intptr_t> write_pipe{-1};
     std::atomic<intptr_t> read_pipe{-1};
+    // The selected printer's count of answers still owed (see DeviceEntry);
+    // none kept when null.
+    std::atomic<std::atomic<uint32_t>*> answers_owed{nullptr};
 };
+
+// How long a command waits, before it is written, for answers the printer
+// still owes to commands whose reads gave up: at most this, and never longer
+// than the time limit.
+inline constexpr uint32_t kLateAnswerGraceMs = 1000;
 
 // Largest frame one timed read takes.
 inline constexpr size_t kTimedReadSize = 300;
 // Largest packet one timed write sends.
 inline constexpr size_t kSendBufferSize = 1024;
-
-// The time limit of every transfer: 60000 ms, or TZ5170_IO_TIMEOUT_MS when set
-// (read once per process).
-uint32_t io_timeout_ms();
 
 // Set once a read or a write had to be given up at the time limit; never
 // cleared while the process runs. From then on the library stops closing
@@ -55,8 +61,19 @@ public:
     // announces the length of the rest, which alone goes to the caller.
     bool framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
 
+    // Answers that arrive after their command gave up are thrown away, so
+    // that the next command reads its own answer: every write first waits
+    // briefly for answers still owed, then takes whatever else is waiting
+    // without waiting.
+    void discard_late_answers();
+
 private:
+    // At most this many waiting frames are thrown away before one write.
+    static constexpr uint32_t kLateAnswerLimit = 64;
+
     bool read_into_receive_buffer(size_t size, uint32_t& received);
+    // A read that gave up at the limit leaves its answer owed.
+    void note_read_given_up(const platform::IoResult& result);
 
     PipeFields& pipes_;
     std::array<uint8_t, kSendBufferSize> send_buffer_{};

@@ -4,6 +4,7 @@
 #include "core/command_packets.h"
 #include "core/device_table.h"
 #include "core/printer_context.h"
+#include "core/selection.h"
 
 namespace tz::lib {
 namespace {
@@ -48,17 +49,17 @@ bool printer_status(PrinterContext& context, ResultCode& code) {
 bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_t* codes) {
     if (indexes == nullptr || codes == nullptr) return false;
     uint8_t remembered = context.selected_index;
+    uint32_t remembered_generation = context.selected_generation;
+    Serial remembered_serial = context.selected_printer_serial;
     intptr_t remembered_write = context.pipes.write_pipe;
     intptr_t remembered_read = context.pipes.read_pipe;
+    std::atomic<uint32_t>* remembered_owed = context.pipes.answers_owed;
     bool any_ready = false;
     for (int i = 0; i < kStatusListLimit && indexes[i] != kListEnd; ++i) {
         ResultCode code = TZP_NOT_RECOGNISED;
         uint8_t index = indexes[i];
         if (index < kDeviceTableSize && device_table()[index].in_use()) {
-            DeviceEntry& entry = device_table()[index];
-            context.selected_index = index;
-            context.pipes.write_pipe = entry.write_pipe.load();
-            context.pipes.read_pipe = entry.read_pipe.load();
+            point_at(context, index);
             printer_status(context, code);
         }
         codes[i] = code;
@@ -66,8 +67,11 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
     }
     if (remembered < kDeviceTableSize) {
         context.selected_index = remembered;
+        context.selected_generation = remembered_generation;
+        context.selected_printer_serial = remembered_serial;
         context.pipes.write_pipe = remembered_write;
         context.pipes.read_pipe = remembered_read;
+        context.pipes.answers_owed = remembered_owed;
     }
     return any_ready;
 }

@@ -3,6 +3,7 @@
 
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -158,6 +159,26 @@ TEST(UsbCtrl, PipesCarryOneWholeFramePerRead) {
     EXPECT_EQ(SDKUsb_Close(handle), 1);
 }
 
+TEST(UsbCtrl, CloseReclaimsPipesTheirOwnerNeverClosed) {
+    PrinterFarm farm;
+    farm.add("SN000001");
+    int handle = SDKUsb_Open(0);
+    ASSERT_GE(handle, 0);
+    intptr_t write_pipe = SDKUsb_GetPipeHandle(handle, 0, 0, 0);
+    intptr_t read_pipe = SDKUsb_GetPipeHandle(handle, 0, 1, 0);
+    ASSERT_EQ(SDKUsb_ClosePipe(write_pipe), 1);
+    EXPECT_EQ(SDKUsb_Close(handle), 1);
+    EXPECT_EQ(::fcntl(static_cast<int>(read_pipe), F_GETFD), -1);  // closed with its device
+    // A late close of the reclaimed pipe must not touch whatever got its number since.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    EXPECT_EQ(SDKUsb_ClosePipe(fds[0]), 0);
+    EXPECT_EQ(SDKUsb_ClosePipe(read_pipe), 0);
+    EXPECT_EQ(::write(fds[1], "x", 1), 1);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
 TEST(UsbCtrl, ClosePipeLeavesForeignDescriptorsAlone) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
@@ -259,10 +280,12 @@ TEST(UsbCtrl, SocketFileWithoutPrinterIsNotADevice) {
     ::close(fd);
     farm.add("SN000001");
 
-    int handle = SDKUsb_Open(0);
+    // It keeps its device number, but cannot be opened.
+    EXPECT_EQ(SDKUsb_Open(0), -1);
+    int handle = SDKUsb_Open(1);
     ASSERT_GE(handle, 0);
     EXPECT_EQ(serial_of(handle), "SN000001");
-    EXPECT_EQ(SDKUsb_Open(1), -1);
+    EXPECT_EQ(SDKUsb_Open(2), -1);
     SDKUsb_Close(handle);
 }
 
