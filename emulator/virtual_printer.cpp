@@ -188,10 +188,11 @@ size_t VirtualPrinter::connection_count() {
 void VirtualPrinter::accept_loop() {
     while (accepting_) {
         LocalSocket socket = listener_.accept(kPollMs);
-        if (!socket.valid()) continue;
         std::lock_guard guard(bus_lock_);
-        if (!accepting_) break;  // unplugged meanwhile: this connection never started
+        // Connections the host has closed give their sockets back at once.
         reap_finished_connections();
+        if (!socket.valid()) continue;
+        if (!accepting_) break;  // unplugged meanwhile: this connection never started
         auto connection = std::make_unique<Connection>();
         connection->socket = std::move(socket);
         Connection& c = *connection;
@@ -252,8 +253,9 @@ void VirtualPrinter::control_loop() {
     // Each client on a thread of its own, so an idle one holds up nobody.
     while (running_) {
         LocalSocket socket = control_listener_.accept(kPollMs);
-        if (!socket.valid()) continue;
+        // Clients that have gone give their sockets back at once.
         reap_finished_control_clients();
+        if (!socket.valid()) continue;
         if (control_clients_.size() >= kMaxControlClients) {
             const std::string answer = "error: too many control clients\n";
             socket.send(answer.data(), answer.size(), kPollMs);

@@ -5,6 +5,7 @@
 
 #include "device_release.h"
 #include "discovery.h"
+#include "io_timeout.h"
 #include "library_state.h"
 #include "selection.h"
 
@@ -43,6 +44,7 @@ ResultCode PrinterContext::initialise() {
     DeviceTable& devices = device_table();
     if (!table.device_tables_ready) devices.reset(0xFF);
     if (!initialised) set_defaults();
+    io_timeout_ms();  // a bad setting is named at the first open, not at the first transfer
 
     if (!transport) {
         transport.reset(new (std::nothrow) Transport(pipes));

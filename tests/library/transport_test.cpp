@@ -142,4 +142,27 @@ TEST(Transport, WriteToAGonePrinterFails) {
     EXPECT_FALSE(tz::lib::write_timed_out());
 }
 
+TEST(Transport, AnswersWaitingBeforeAWriteAreThrownAway) {
+    Wire wire;
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00});  // late
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00});
+    const uint8_t packet[] = {0x01, 0x00, 0x00, 0x00};
+    uint32_t written = 0;
+    ResultCode code = 0xFFFF;
+    ASSERT_TRUE(wire.transport.timed_write(packet, sizeof packet, written, code));
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0x61, 0x00, 0x00});  // the answer
+    std::array<uint8_t, 300> buffer{};
+    uint32_t count = 0;
+    ASSERT_TRUE(wire.transport.timed_read(buffer.data(), buffer.size(), count, code));
+    EXPECT_EQ(buffer[7], 0x61);
+}
+
+TEST(IoTimeout, OnlyPlainMillisecondsUpToTenMinutesCount) {
+    using tz::lib::parse_io_timeout_ms;
+    EXPECT_EQ(parse_io_timeout_ms("1"), 1u);
+    EXPECT_EQ(parse_io_timeout_ms("600000"), 600000u);
+    for (const char* bad : {"", "0", "-5", "+5", " 500", "500ms", "abc", "600001", "99999999999999999999"})
+        EXPECT_EQ(parse_io_timeout_ms(bad), std::nullopt) << bad;
+}
+
 }  // namespace
