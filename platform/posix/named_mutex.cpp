@@ -24,11 +24,29 @@
 // because that thread's robust list points into it: a later open() of the name
 // hands out the same mapping, so the owner can still release it; when the
 // owner ends instead, the system marks the mutex abandoned and the next waiter
-// is told so. (One page stays mapped in that case.)
+// is told so. (One page and its descriptor stay in that case, and with them
+// the object.)
+//
+// Removal. Every process that has a name open keeps one descriptor of the
+// shared object open (one per mapping) and holds a shared flock() on it. The
+// process that closes the last mapping of a name tries to turn its lock into
+// an exclusive one without waiting; when that works nobody else has the object
+// open, and it unlinks the name while still holding the exclusive lock. When
+// it does not, it simply closes, which drops its shared lock. An opener takes
+// its shared lock and then checks that the name still leads to the object it
+// locked; if a closer unlinked the name in between, it starts over with
+// whatever the name leads to now. So a name never stands for two live objects.
+// (Turning a shared lock into an exclusive one drops the old lock first; of
+// two processes closing at the same moment the later one therefore wins and
+// removes the object.) A killed process loses its lock with its descriptors;
+// if it was the last user, the object stays, still holding the abandoned
+// mutex, until the next process that opens and closes the name removes it.
 //
 // fork(): a child inherits the parent's mappings but owns none of the
 // parent's acquisitions. The child may use objects it inherited or open new
-// ones, provided no other parent thread was inside open() at the fork.
+// ones, provided no other parent thread was inside open() at the fork. An
+// inherited descriptor shares the parent's lock, so a child never removes an
+// object through an inherited mapping; it only unmaps and closes it.
 
 #include "platform/named_mutex.h"
 
@@ -37,6 +55,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -127,8 +146,9 @@ constexpr uint32_t kStateFresh = 0;
 constexpr uint32_t kStateReady = 1;
 constexpr uint32_t kStateInitialisingFlag = 0x80000000u;  // | pid of the initialiser
 
-// How long open() waits for another process to finish setting the region up.
-constexpr auto kInitialiseLimit = std::chrono::seconds(2);
+// How long open() waits for a process removing the object, or for another
+// process to finish setting the region up, both together.
+constexpr auto kOpenLimit = std::chrono::seconds(2);
 
 struct Region {
     uint32_t state;  // accessed only through std::atomic_ref
@@ -156,10 +176,9 @@ bool initialise_mutex(pthread_mutex_t* mutex) {
 }
 
 // Brings a mapped region to the ready state, or confirms that it is there.
-bool make_ready(Region* region) {
+bool make_ready(Region* region, std::chrono::steady_clock::time_point give_up) {
     std::atomic_ref<uint32_t> state(region->state);
     const uint32_t mine = kStateInitialisingFlag | static_cast<uint32_t>(::getpid());
-    const auto give_up = std::chrono::steady_clock::now() + kInitialiseLimit;
     for (;;) {
         uint32_t seen = state.load(std::memory_order_acquire);
         if (seen == kStateReady) {
@@ -191,34 +210,87 @@ bool make_ready(Region* region) {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // Gives the descriptor up without closing it.
+    void leak() { fd_ = -1; }
 
 private:
     int fd_;
 };
 
+// Whether `shm_name` currently leads to the object open at `fd`.
+bool names_object(const std::string& shm_name, int fd) {
+    FileDescriptor again(::shm_open(shm_name.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    struct stat ours {}, named {};
+    return again.valid() && ::fstat(fd, &ours) == 0 && ::fstat(again.get(), &named) == 0 &&
+           ours.st_dev == named.st_dev && ours.st_ino == named.st_ino;
+}
+
+// Opens (creating if need be) the object behind `shm_name` and takes the
+// shared lock that marks it as in use (see the top of this file). An
+// exclusive lock is only ever held for a moment by a process removing the
+// object, so a busy lock is retried until `give_up`.
+FileDescriptor open_in_use(const std::string& shm_name, std::chrono::steady_clock::time_point give_up) {
+    for (;;) {
+        FileDescriptor fd(::shm_open(shm_name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+        if (!fd.valid()) return fd;
+        while (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= give_up) {
+                return FileDescriptor();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        // Locked, so no closer can remove it now. Did one just before?
+        if (names_object(shm_name, fd.get())) return fd;
+        if (std::chrono::steady_clock::now() >= give_up) return FileDescriptor();
+    }
+}
+
 // One mapping of a shared region, shared by all NamedMutex objects of its
 // name in this process.
 class Mapping {
 public:
-    explicit Mapping(Region* region) : region_(region) {}
+    Mapping(std::string shm_name, FileDescriptor fd, Region* region)
+        : shm_name_(std::move(shm_name)), fd_(std::move(fd)), region_(region), opened_by_(::getpid()) {}
     ~Mapping() {
         // The registry keeps owned mappings alive; should one get here anyway,
-        // leaking it is better than leaving a dangling robust-list entry.
-        if (!owned_here()) ::munmap(region_, sizeof(Region));
+        // leaking it (and its lock) is better than leaving a dangling
+        // robust-list entry.
+        if (owned_here()) {
+            fd_.leak();
+            return;
+        }
+        // An exclusive lock means nobody else has the object open; after a
+        // remove() the name may lead to a newer object, hence the check. A
+        // forked child must not try: its descriptor shares the parent's lock.
+        if (::getpid() == opened_by_ && ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 &&
+            names_object(shm_name_, fd_.get())) {
+            ::shm_unlink(shm_name_.c_str());
+        }
+        ::munmap(region_, sizeof(Region));
+        // fd_ closes now, dropping the lock.
     }
     Mapping(const Mapping&) = delete;
     Mapping& operator=(const Mapping&) = delete;
 
     static std::shared_ptr<Mapping> create(const std::string& shm_name) {
-        FileDescriptor fd(::shm_open(shm_name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+        const auto give_up = std::chrono::steady_clock::now() + kOpenLimit;
+        FileDescriptor fd = open_in_use(shm_name, give_up);
         if (!fd.valid()) return nullptr;
         struct stat info {};
         if (::fstat(fd.get(), &info) != 0) return nullptr;
@@ -230,8 +302,8 @@ public:
         }
         void* address = ::mmap(nullptr, sizeof(Region), PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
         if (address == MAP_FAILED) return nullptr;
-        auto mapping = std::make_shared<Mapping>(static_cast<Region*>(address));
-        if (!make_ready(mapping->region_)) return nullptr;
+        auto mapping = std::make_shared<Mapping>(shm_name, std::move(fd), static_cast<Region*>(address));
+        if (!make_ready(mapping->region_, give_up)) return nullptr;
         return mapping;
     }
 
@@ -258,7 +330,10 @@ public:
     bool owned_here() const { return owner_.load(std::memory_order_acquire) != 0; }
 
 private:
+    const std::string shm_name_;
+    FileDescriptor fd_;  // open as long as the mapping, holding the shared lock
     Region* region_;
+    const pid_t opened_by_;
     std::atomic<uint32_t> owner_{0};
     unsigned long depth_ = 0;
 };

@@ -1,10 +1,14 @@
 // Helpers for the named-mutex tests: unique names, removed again when the
-// test ends, and readable wait results.
+// test ends, a look at the system object behind a name, and readable wait
+// results.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <ostream>
 #include <string>
 
@@ -56,6 +60,18 @@ public:
 private:
     std::string name_;
 };
+
+// The shared-memory object behind a plain name (letters, digits, '.', '_',
+// '-', up to 200 of them).
+inline std::string shm_name_of(const std::string& plain_name) { return "/tz5170-mutex.n." + plain_name; }
+
+// Whether that object exists; only a clear "no such object" counts as gone.
+inline bool system_object_exists(const std::string& plain_name) {
+    int fd = ::shm_open(shm_name_of(plain_name).c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return errno != ENOENT;
+    ::close(fd);
+    return true;
+}
 
 }  // namespace test
 }  // namespace tz::platform

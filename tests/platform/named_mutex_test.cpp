@@ -1,5 +1,6 @@
 // The named mutex inside one process: ownership, recursion, time-outs,
-// abandonment by a thread, several objects of one name, unusual names.
+// abandonment by a thread, several objects of one name, removal of the system
+// object, unusual names.
 
 #include "platform/named_mutex.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ScopedMutexName;
+using test::system_object_exists;
 using test::unique_stem;
 
 // Waits on `mutex` from a new thread; what it obtains it releases again
@@ -234,6 +236,31 @@ TEST(NamedMutex, ClosingTheLastObjectWhileOwningItDoesNotReleaseIt) {
     EXPECT_EQ(wait_from_other_thread(name.str(), 0), WaitResult::Obtained);
 }
 
+TEST(NamedMutex, SystemObjectGoesWithTheLastObjectOfItsNameButNotWhileOwned) {
+    ScopedMutexName name;
+    auto first = NamedMutex::open(name.str());
+    auto second = NamedMutex::open(name.str());
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(system_object_exists(name.str()));
+    first.reset();
+    EXPECT_TRUE(system_object_exists(name.str()));
+
+    ASSERT_EQ(second->wait(0), WaitResult::Obtained);
+    second.reset();
+    EXPECT_TRUE(system_object_exists(name.str())) << "this thread still owns it";
+    auto reopened = NamedMutex::open(name.str());
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(reopened->release());
+    reopened.reset();
+    EXPECT_FALSE(system_object_exists(name.str()));
+
+    // The name works as before afterwards.
+    auto fresh = NamedMutex::open(name.str());
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->wait(0), WaitResult::Obtained);
+    EXPECT_TRUE(fresh->release());
+}
+
 TEST(NamedMutex, OpenAfterRemoveMakesANewMutex) {
     ScopedMutexName name;
     auto old_mutex = NamedMutex::open(name.str());
@@ -247,6 +274,8 @@ TEST(NamedMutex, OpenAfterRemoveMakesANewMutex) {
     EXPECT_EQ(wait_from_other_thread(*old_mutex, 0), WaitResult::TimedOut)
         << "the removed one still works for those who have it";
     EXPECT_TRUE(old_mutex->release());
+    old_mutex.reset();
+    EXPECT_TRUE(system_object_exists(name.str())) << "closing the removed one leaves its successor alone";
 }
 
 // Names as the printer library makes them, and worse.
