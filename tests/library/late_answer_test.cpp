@@ -10,12 +10,7 @@ namespace {
 using tz::test::control;
 using tz::test::OpenLibrary;
 using tz::test::PrinterFarm;
-
-uint16_t status_code() {
-    uint16_t code = 0xFFFF;
-    tzpusb_status(&code);
-    return code;
-}
+using tz::test::status_code;
 
 TEST(LateAnswers, AreThrownAwayInsteadOfAnsweringTheNextCommands) {
     PrinterFarm farm;

@@ -21,6 +21,7 @@ using tz::test::eventually;
 using tz::test::my_context;
 using tz::test::OpenLibrary;
 using tz::test::PrinterFarm;
+using tz::test::status_code;
 
 struct Footprint {
     size_t descriptors = 0, threads = 0, mutex_mappings = 0;
@@ -53,12 +54,6 @@ Footprint footprint() {
 void expect_back_to(const Footprint& baseline) {
     EXPECT_TRUE(eventually([&] { return footprint() == baseline; }, std::chrono::milliseconds(3000)))
         << "before: " << baseline << "; after: " << footprint();
-}
-
-uint16_t status_code() {
-    uint16_t code = 0xFFFF;
-    tzpusb_status(&code);
-    return code;
 }
 
 TEST(Leftovers, NoneAfterGlitchesTimeOutsAndUnplugs) {

@@ -66,6 +66,26 @@ inline int slot_count() {
 // Makes sure there are at least `count` slots.
 inline bool at_least_slots(int count) { return tzpusb_MakeThread(std::max(count, slot_count())) == 1; }
 
+// The code of one tzpusb_status call of the calling thread.
+inline uint16_t status_code() {
+    uint16_t code = 0xFFFF;
+    tzpusb_status(&code);
+    return code;
+}
+
+// The code of selecting the printer with this serial.
+inline uint16_t select_serial(const char* serial) {
+    uint16_t code = 0xFFFF;
+    tzpusb_selectPrinterSN(serial, &code);
+    return code;
+}
+
+// How many printers a list call finds now.
+inline uint16_t list_count() {
+    char serials[1024];
+    return tzpusb_listupPrinterSN(serials);
+}
+
 // Runs `work` on a thread of its own and waits for it.
 inline void on_other_thread(const std::function<void()>& work) {
     std::thread thread(work);

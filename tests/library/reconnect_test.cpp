@@ -16,23 +16,9 @@ using tz::test::eventually;
 using tz::test::my_context;
 using tz::test::OpenLibrary;
 using tz::test::PrinterFarm;
-
-uint16_t status_code() {
-    uint16_t code = 0xFFFF;
-    tzpusb_status(&code);
-    return code;
-}
-
-uint16_t select_serial(const char* serial) {
-    uint16_t code = 0xFFFF;
-    tzpusb_selectPrinterSN(serial, &code);
-    return code;
-}
-
-uint16_t list_count() {
-    char serials[1024];
-    return tzpusb_listupPrinterSN(serials);
-}
+using tz::test::status_code;
+using tz::test::select_serial;
+using tz::test::list_count;
 
 TEST(Reconnect, QuickUnplugAndReplugOfTheSelectedPrinter) {
     PrinterFarm farm;
