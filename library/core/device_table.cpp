@@ -14,18 +14,22 @@ const ModelEntry* find_model(uint32_t model_key) {
     return nullptr;
 }
 
-Serial DeviceEntry::serial() const {
-    uint64_t packed = serial_;
+Serial AtomicSerial::load() const {
+    uint64_t packed = packed_;
     Serial value;
     std::memcpy(value.data(), &packed, kSerialSize);
     return value;
 }
 
-void DeviceEntry::set_serial(const Serial& value) {
+void AtomicSerial::store(const Serial& value) {
     uint64_t packed;
     std::memcpy(&packed, value.data(), kSerialSize);
-    serial_ = packed;
+    packed_ = packed;
 }
+
+Serial DeviceEntry::serial() const { return serial_.load(); }
+
+void DeviceEntry::set_serial(const Serial& value) { serial_.store(value); }
 
 void DeviceEntry::fill_serial(uint8_t byte) {
     Serial value;

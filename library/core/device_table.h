@@ -17,6 +17,16 @@ inline constexpr uint8_t kNoPrinter = 255;
 inline constexpr size_t kSerialSize = 8;
 using Serial = std::array<uint8_t, kSerialSize>;
 
+// A serial that one thread may store while another loads it.
+class AtomicSerial {
+public:
+    Serial load() const;
+    void store(const Serial& value);
+
+private:
+    std::atomic<uint64_t> packed_{0};
+};
+
 // ModelKey of the supported printer: vendor id 0x0F3C, product id 0x5A17.
 inline constexpr uint32_t kSupportedModelKey = 0x0F3C5A17;
 
@@ -57,7 +67,7 @@ struct DeviceEntry {
     void vacate();
 
 private:
-    std::atomic<uint64_t> serial_{0};
+    AtomicSerial serial_;
 };
 
 class DeviceTable {

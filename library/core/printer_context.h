@@ -76,7 +76,7 @@ public:
     // serial it had when selected. An entry that has moved on since is a
     // stale selection, never another printer.
     std::atomic<uint32_t> selected_generation{0};
-    Serial selected_printer_serial{};
+    AtomicSerial selected_printer_serial;
 
     PrintJobSettings job;
 

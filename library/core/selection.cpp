@@ -27,7 +27,7 @@ void point_at(PrinterContext& context, uint8_t index) {
     DeviceEntry& entry = device_table()[index];
     context.selected_index = index;
     context.selected_generation = entry.generation.load();
-    context.selected_printer_serial = entry.serial();
+    context.selected_printer_serial.store(entry.serial());
     context.pipes.write_pipe = entry.write_pipe.load();
     context.pipes.read_pipe = entry.read_pipe.load();
     context.pipes.answers_owed = &entry.answers_owed;

@@ -50,7 +50,7 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
     if (indexes == nullptr || codes == nullptr) return false;
     uint8_t remembered = context.selected_index;
     uint32_t remembered_generation = context.selected_generation;
-    Serial remembered_serial = context.selected_printer_serial;
+    Serial remembered_serial = context.selected_printer_serial.load();
     intptr_t remembered_write = context.pipes.write_pipe;
     intptr_t remembered_read = context.pipes.read_pipe;
     std::atomic<uint32_t>* remembered_owed = context.pipes.answers_owed;
@@ -68,7 +68,7 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
     if (remembered < kDeviceTableSize) {
         context.selected_index = remembered;
         context.selected_generation = remembered_generation;
-        context.selected_printer_serial = remembered_serial;
+        context.selected_printer_serial.store(remembered_serial);
         context.pipes.write_pipe = remembered_write;
         context.pipes.read_pipe = remembered_read;
         context.pipes.answers_owed = remembered_owed;
