@@ -41,8 +41,15 @@ PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
     }
     switch (mutex->wait(kAcquireWaitMs)) {
         case platform::WaitResult::Obtained:
-            code = TZP_OK;
             hold.mutex_ = std::move(mutex);
+            // The sweep may have given the entry up while this thread waited;
+            // from now on nobody can.
+            if (!selection_current(context)) {
+                hold.release();
+                code = TZP_NOT_RECOGNISED;
+                break;
+            }
+            code = TZP_OK;
             break;
         case platform::WaitResult::TimedOut:
             code = TZP_PRINTER_IN_USE;

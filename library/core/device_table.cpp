@@ -14,6 +14,17 @@ const ModelEntry* find_model(uint32_t model_key) {
     return nullptr;
 }
 
+std::shared_ptr<platform::NamedMutex> MutexSlot::load() const {
+    std::lock_guard guard(lock_);
+    return value_;
+}
+
+std::shared_ptr<platform::NamedMutex> MutexSlot::exchange(std::shared_ptr<platform::NamedMutex> mutex) {
+    std::lock_guard guard(lock_);
+    value_.swap(mutex);
+    return mutex;
+}
+
 Serial AtomicSerial::load() const {
     uint64_t packed = packed_;
     Serial value;

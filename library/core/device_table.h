@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "platform/named_mutex.h"
 
@@ -40,11 +41,28 @@ const ModelEntry* find_model(uint32_t model_key);
 
 inline std::shared_ptr<platform::NamedMutex> nullptr_mutex() { return {}; }
 
+// The entry's printer mutex: one thread replaces it while others take a
+// reference to it.
+class MutexSlot {
+public:
+    std::shared_ptr<platform::NamedMutex> load() const;
+    void store(std::shared_ptr<platform::NamedMutex> mutex) { exchange(std::move(mutex)); }
+    std::shared_ptr<platform::NamedMutex> exchange(std::shared_ptr<platform::NamedMutex> mutex);
+    MutexSlot& operator=(std::shared_ptr<platform::NamedMutex> mutex) {
+        store(std::move(mutex));
+        return *this;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::shared_ptr<platform::NamedMutex> value_;
+};
+
 // One entry. Fields are changed under the library lock; printer operations
 // and the status inquiries of other threads read them without it.
 struct DeviceEntry {
     std::atomic<int> device{-1};
-    std::atomic<std::shared_ptr<platform::NamedMutex>> mutex;
+    MutexSlot mutex;
     std::atomic<uint32_t> model_key{0};
     std::atomic<intptr_t> write_pipe{-1};
     std::atomic<intptr_t> read_pipe{-1};

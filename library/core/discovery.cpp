@@ -49,7 +49,6 @@ bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize;
 // still holds the same connection, moved to the new connection when the same
 // printer came back into the entry, and left stale (operations give 2000)
 // when another printer took the entry.
-// Either way the pipe fields are the selected entry's again.
 void reselect_after_enumeration(PrinterContext& context, uint8_t selected) {
     if (selected >= kDeviceTableSize) return;
     DeviceEntry& entry = device_table()[selected];
@@ -112,10 +111,9 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
                 if (usb.GetDeviceIDString(handle, id, &size) == 1) {
                     Serial serial;
                     std::memcpy(serial.data(), id + kSerialOffset, kSerialSize);
+                    // The context's pipe fields stay on the printer it selected:
+                    // its own thread may be talking to that printer right now.
                     entry.set_serial(serial);
-                    context.pipes.write_pipe = entry.write_pipe.load();
-                    context.pipes.read_pipe = entry.read_pipe.load();
-                    context.pipes.answers_owed = &entry.answers_owed;
                     list[count++] = static_cast<uint8_t>(handle);
                     listed = true;
                 }

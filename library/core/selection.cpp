@@ -98,6 +98,9 @@ void deselect(PrinterContext& context) {
         close_read_pipe(usb, context.pipes.read_pipe);
         entry.read_pipe = -1;
     }
+    // Other contexts hold copies of the closed handles, whose numbers the
+    // system may give out again: their selections of this connection end too.
+    ++entry.generation;
 }
 
 uint8_t select_printer(int index, uint16_t* result) {
