@@ -35,7 +35,7 @@ void PrinterContext::set_defaults() {
     selected_serial.fill(0xFF);
     scan_range = 128;
     opened_count = 0;
-    job = PrintJobSettings{};
+    job = PrintJobState{};
     initialised = true;
 }
 

@@ -10,6 +10,7 @@
 #include "device_table.h"
 #include "command_sender.h"
 #include "printing/color_binding.h"
+#include "printing/print_job_state.h"
 #include "response_receiver.h"
 #include "result_codes.h"
 #include "transport.h"
@@ -28,13 +29,6 @@ struct Buffer {
     size_t size = 0;
     bool allocate(size_t bytes, uint8_t fill);
     void free();
-};
-
-// The settings of the next print job that selection touches.
-struct PrintJobSettings {
-    uint16_t setting20 = 2;  // printer-information tag 20
-    uint16_t setting30 = 0;  // printer-information tag 30
-    uint16_t copies = 1;
 };
 
 class PrinterContext {
@@ -78,7 +72,7 @@ public:
     std::atomic<uint32_t> selected_generation{0};
     AtomicSerial selected_printer_serial;
 
-    PrintJobSettings job;
+    PrintJobState job;
 
     // Device numbers enumeration looks at; every number the USB control
     // library can report, so that printers that come back are found.

@@ -23,6 +23,12 @@ bool selection_current(const PrinterContext& context) {
     return entry.in_use() && entry.generation == context.selected_generation;
 }
 
+bool pipes_reach_printer(const PrinterContext& context, ResultCode& code) {
+    if (selection_current(context)) return true;
+    code = TZP_USB_ERROR;
+    return false;
+}
+
 void point_at(PrinterContext& context, uint8_t index) {
     DeviceEntry& entry = device_table()[index];
     context.selected_index = index;

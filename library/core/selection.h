@@ -16,6 +16,11 @@ bool printer_present(const PrinterContext& context, const DeviceEntry& entry);
 // The context's selection still points at the connection it selected: the
 // entry has not been given up or taken by another device since.
 bool selection_current(const PrinterContext& context);
+// For the operations that write to the selected printer's pipes without
+// holding it: true when the selection still reaches its connection, else
+// 2600 and nothing may be written (the handles may be closed, and their
+// numbers given to another connection).
+bool pipes_reach_printer(const PrinterContext& context, ResultCode& code);
 // Points the context at entry `index`: its pipes, generation and serial.
 void point_at(PrinterContext& context, uint8_t index);
 

@@ -1,7 +1,10 @@
-// The exported C functions of printer status and device actions: thin forwarders.
+// The exported C functions of printer information, printer status and device
+// actions: thin forwarders.
 #include "tzpusb.h"
 
 #include "core/forwarding.h"
+#include "printer_info_read.h"
+#include "printer_info_write.h"
 #include "status_actions.h"
 
 #define TZ_EXPORT extern "C" __attribute__((visibility("default")))
@@ -34,3 +37,16 @@ TZ_EXPORT int tzpusb_WakeUpStandby(int mode, uint16_t* result) {
 TZ_EXPORT int tzpusb_blinkLED(uint16_t* result) { return forward(result, blink_led); }
 
 TZ_EXPORT int tzpusb_resetPrinter(uint16_t* result) { return forward(result, reset_printer); }
+
+TZ_EXPORT int tzpusb_getPrinterInfo(int tag, void* buffer, uint32_t* size) {
+    // No result pointer: a thread without a context just gets 0.
+    return forward(nullptr, [=](PrinterContext& context, ResultCode&) {
+        return read_printer_info(context, tag, buffer, size);
+    });
+}
+
+TZ_EXPORT int tzpusb_setPrinterInfo(int tag, const void* data, const uint32_t* size, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return write_printer_info(context, tag, data, size, code);
+    });
+}

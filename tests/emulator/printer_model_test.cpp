@@ -230,7 +230,7 @@ TEST(PrinterModelPackets, MalformedAndUnknownPacketsGetErrorAnswersAndChangeNoth
     const Bytes unknown = {0x02, 0x02, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(printer.ask({0x7E, 0x40, 0x00, 0x00}), unknown);
     EXPECT_EQ(printer.ask({0x01, 0x41, 0x00, 0x00}), unknown);
-    EXPECT_EQ(printer.model().state().parameters.at(0x8E), 0);
+    EXPECT_EQ(printer.model().state().parameters.at(0x8E), -10);  // its factory value
     EXPECT_EQ(printer.ask({0x01, 0x00, 0x00, 0x00}), with(ready_header(65), idle_status_payload()));
 }
 

@@ -227,8 +227,8 @@ TEST(VirtualPrinterControl, ErrorAndStateInjectionShapeTheAnswers) {
 
     EXPECT_EQ(control(printer, "error 11 06 01 00"), "ok");
     EXPECT_EQ(host.ask(kStatus), (Bytes{0x02, 0x11, 0x06, 0x01, 0x00, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(host.ask({0x07, 0x40, 0x05, 0x00, 0x8E, 0xF6, 0xFF, 0xFF, 0xFF}), (Bytes{0x02, 0x11, 0x06, 0x01, 0x00, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(printer.model().state().parameters.at(0x8E), 0);  // the refused command did nothing
+    EXPECT_EQ(host.ask({0x07, 0x40, 0x05, 0x00, 0x8E, 0x05, 0x00, 0x00, 0x00}), (Bytes{0x02, 0x11, 0x06, 0x01, 0x00, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(printer.model().state().parameters.at(0x8E), -10);  // the refused command did nothing
     EXPECT_EQ(control(printer, "error 0x21"), "ok");
     EXPECT_EQ(host.ask(kStatus), (Bytes{0x02, 0x21, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(control(printer, "error clear"), "ok");

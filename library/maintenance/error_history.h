@@ -1,0 +1,13 @@
+// The printer's error log.
+#pragma once
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// Clears the printer's error log.
+bool reset_error_history(PrinterContext& context, ResultCode& code);
+
+}  // namespace tz::lib

@@ -1,0 +1,18 @@
+// The printer's numbered parameters: 8-bit number, 32-bit value.
+#pragma once
+
+#include <cstdint>
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// Writes one parameter; a value or number the printer refuses is 1006.
+bool set_parameter(PrinterContext& context, int number, int32_t value, ResultCode& code);
+// Reads one parameter into 4 bytes (little-endian, as the printer sends it);
+// the buffer is only written when the printer answered with the value.
+bool get_parameter(PrinterContext& context, int number, void* buffer, ResultCode& code);
+
+}  // namespace tz::lib

@@ -1,0 +1,52 @@
+// What a context keeps for its next print job: the image description, the
+// settings sent with each page, the print area and the laminate strings.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace tz::lib {
+
+inline constexpr size_t kLaminateSlotCount = 12;
+inline constexpr size_t kLaminateTextSize = 20;
+
+// One laminate string, sent with every page start.
+struct LaminateStringSlot {
+    uint8_t slot = 0;  // 1..12
+    uint16_t value_a = 0;
+    uint16_t value_b = 0;
+    uint8_t value_c = 0;
+    uint8_t value_d = 0;
+    uint8_t text_length = 0;
+    std::array<uint8_t, kLaminateTextSize> text{};
+};
+
+// Twelve slots numbered 1..12, all values zero until the host sets them.
+constexpr std::array<LaminateStringSlot, kLaminateSlotCount> initial_laminate_slots() {
+    std::array<LaminateStringSlot, kLaminateSlotCount> slots{};
+    for (size_t i = 0; i < kLaminateSlotCount; ++i) slots[i].slot = static_cast<uint8_t>(i + 1);
+    return slots;
+}
+
+struct PrintJobState {
+    uint16_t copies = 1;
+    uint16_t image_width = 0;
+    uint16_t image_height = 0;
+    uint16_t channels = 3;
+    uint16_t image_format = 3;
+    uint16_t setting20 = 2;  // printer-information tag 20; back to 2 when a printer is selected by index
+    uint16_t print_id = 0;
+    uint16_t area_width = 0;
+    uint16_t area_height = 0;
+    uint16_t offset_x = 0;
+    uint16_t offset_y = 0;
+    uint16_t setting30 = 0;  // printer-information tag 30
+    uint32_t lines_processed = 0;
+    uint32_t bytes_queued = 0;
+    uint32_t bytes_expected = 0;
+    bool print_area_set = false;
+    std::array<LaminateStringSlot, kLaminateSlotCount> laminate_strings = initial_laminate_slots();
+};
+
+}  // namespace tz::lib

@@ -1,0 +1,17 @@
+// Writing printer information by tag: settings of the next print job kept in
+// the context, or values sent to the printer.
+#pragma once
+
+#include <cstdint>
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// `size` points at the record's length; only tags 0 and 26 look at it. The
+// printer's acknowledgement codes are passed on unchanged.
+bool write_printer_info(PrinterContext& context, int tag, const void* data, const uint32_t* size, ResultCode& code);
+
+}  // namespace tz::lib
