@@ -11,4 +11,7 @@ exec scripts/demo/run_with_printers.sh "$bin" bash -c '
   echo "== devices seen by libTZ5170UsbCtrl.so"
   "$0/tz5170-list-devices"
   echo "== the printer-control library"
-  "$0/tz5170-demo"' "$bin"
+  "$0/tz5170-demo"
+  echo "== the service tool"
+  "$0/TZ5170Ctl" list
+  "$0/TZ5170Ctl" --serial TZ000101 info' "$bin"
