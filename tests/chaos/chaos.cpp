@@ -1,6 +1,6 @@
 // tz5170-chaos [--seconds N] [--seed S]: two virtual printer processes, two
 // worker processes of three threads each that list, select, ask for status,
-// blink, wake and read the serial through the library, and a driver that
+// blink, wake, read a parameter and the serial through the library, and a driver that
 // meanwhile unplugs, hangs, delays, corrupts and errors the printers and kills
 // workers. Workers log every call; at the end the driver clears every fault
 // and checks the logs. Exit 0 when every rule holds, 1 otherwise.
@@ -192,7 +192,7 @@ private:
     }
 
     void one_call() {
-        int pick = std::uniform_int_distribution<int>(0, 9)(random_);
+        int pick = std::uniform_int_distribution<int>(0, 10)(random_);
         if (selected_.empty()) pick %= 2;  // nothing selected yet: list or select
         if (pick == 0) {
             select(kSerials[random_() % 2]);
@@ -205,6 +205,11 @@ private:
         } else if (pick == 6) {
             int mode = static_cast<int>(random_() % 2);
             call("wake", selected_, [&](uint16_t& code, string&) { return tzpusb_WakeUpStandby(mode, &code) == 1; });
+        } else if (pick == 7) {
+            call("param", selected_, [](uint16_t& code, string&) {
+                uint8_t value[4] = {};
+                return tzpusb_getParameter(0x8E, value, &code) == 1;
+            });
         } else {
             call("serial", selected_, [&](uint16_t& code, string& extra) {
                 string got;
