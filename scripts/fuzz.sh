@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 TZ_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers
-for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers; do
+cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records
+for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records; do
   mkdir -p "build/fuzz/corpus/$target" "build/fuzz/findings/$target"
   echo "== $target for ${seconds}s"
   "build/fuzz/bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
