@@ -12,11 +12,12 @@
 
 #include "fake_usbctrl/fake_usb.h"
 #include "library_session.h"
-#include "scripted_printer.h"
+#include "one_scripted_printer.h"
 #include "temp_folder.h"
 
 namespace {
 
+using tz::test::answer_with;
 using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::normal_answer;
@@ -24,12 +25,6 @@ using Frames = std::vector<Bytes>;
 
 const Bytes kAck = normal_answer(0, 0);
 const Bytes kRejected = error_answer(0x01);  // the printer refuses the parameters: 2601
-
-Bytes answer_with(const Bytes& payload) {
-    Bytes frame = normal_answer(0, payload.size());
-    std::copy(payload.begin(), payload.end(), frame.begin() + 10);
-    return frame;
-}
 
 Bytes counting(size_t count, uint8_t first = 0) {
     Bytes bytes(count);
@@ -44,26 +39,12 @@ Bytes with(Bytes first, const Bytes& rest) {
     return first;
 }
 
-class Maintenance : public ::testing::Test {
+class Maintenance : public tz::test::OneScriptedPrinter {
 protected:
-    void SetUp() override {
-        FakeUsb_Reset();
-        int number = FakeUsb_AddPrinter("PRINTER0", 0x0F3C, 0x5A17);
-        library_ = std::make_unique<tz::test::OpenLibrary>();
-        ASSERT_TRUE(library_->ok());
-        printer_ = std::make_unique<tz::test::ScriptedPrinter>(FakeUsb_PrinterSocket(number));
-    }
-    void TearDown() override {
-        library_.reset();
-        printer_.reset();
-        FakeUsb_Reset();
-    }
-    void answer(const Bytes& frame) { printer_->answer(frame); }
-    Frames received() { return printer_->received(); }
+    void answer(const Bytes& frame) { script_->answer(frame); }
+    Frames received() { return script_->received(); }
 
     uint16_t code = 0xFFFF;
-    std::unique_ptr<tz::test::OpenLibrary> library_;
-    std::unique_ptr<tz::test::ScriptedPrinter> printer_;
 };
 
 TEST_F(Maintenance, ParametersGoOutLittleEndianAndARefusalLeavesTheBufferAlone) {

@@ -8,23 +8,16 @@
 
 #include "fake_usbctrl/fake_usb.h"
 #include "library_session.h"
-#include "scripted_printer.h"
+#include "one_scripted_printer.h"
 
 namespace {
 
+using tz::test::answer_with;
 using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::kGetStatus;
 using tz::test::my_context;
 using tz::test::normal_answer;
-using tz::test::OpenLibrary;
-using tz::test::ScriptedPrinter;
-
-Bytes with_payload(const Bytes& payload, uint8_t state = 0) {
-    Bytes frame = normal_answer(state, payload.size());
-    std::copy(payload.begin(), payload.end(), frame.begin() + 10);
-    return frame;
-}
 
 Bytes firmware_payload(int index) {
     Bytes payload(38, ' ');
@@ -35,22 +28,10 @@ Bytes firmware_payload(int index) {
 
 Bytes firmware_inquiry(int index) { return {0x03, 0xC0, 0x01, 0x00, static_cast<uint8_t>(index)}; }
 
-const Bytes kMedia = with_payload({0x01, 0, 0, 0x01, 0xA0, 0x09, 0x88, 0x0E, 0xBC, 0x02});  // 2464 x 3720
+const Bytes kMedia = answer_with({0x01, 0, 0, 0x01, 0xA0, 0x09, 0x88, 0x0E, 0xBC, 0x02});  // 2464 x 3720
 
-class PrinterInfo : public ::testing::Test {
+class PrinterInfo : public tz::test::OneScriptedPrinter {
 protected:
-    void SetUp() override {
-        FakeUsb_Reset();
-        int printer = FakeUsb_AddPrinter("PRINTER0", 0x0F3C, 0x5A17);
-        library_ = std::make_unique<OpenLibrary>();
-        ASSERT_TRUE(library_->ok());
-        script_ = std::make_unique<ScriptedPrinter>(FakeUsb_PrinterSocket(printer));
-    }
-    void TearDown() override {
-        library_.reset();
-        script_.reset();
-        FakeUsb_Reset();
-    }
     // Reads a tag into a 300-byte buffer after a ready status.
     int read(int tag, Bytes& out, uint32_t capacity = 300) {
         out.assign(300, 0xEE);
@@ -64,9 +45,6 @@ protected:
         code = 0xFFFF;
         return tzpusb_setPrinterInfo(tag, data.data(), &size, &code);
     }
-
-    std::unique_ptr<OpenLibrary> library_;
-    std::unique_ptr<ScriptedPrinter> script_;
 };
 
 TEST_F(PrinterInfo, NullBufferGivesTheSizeAfterTheStatusCheck) {
@@ -116,7 +94,7 @@ TEST_F(PrinterInfo, RefusedTags) {
 TEST_F(PrinterInfo, FirmwareCutToTheCapacity) {
     script_->answer(normal_answer());
     script_->answer(normal_answer());
-    for (int i = 1; i <= 7; ++i) script_->answer(with_payload(firmware_payload(i)));
+    for (int i = 1; i <= 7; ++i) script_->answer(answer_with(firmware_payload(i)));
     Bytes out;
     EXPECT_EQ(read(3, out, 5), 1);
     EXPECT_EQ(out, (Bytes{7, 'E', '0', '2', '3'}));
@@ -128,7 +106,7 @@ TEST_F(PrinterInfo, FirmwareCutToTheCapacity) {
 TEST_F(PrinterInfo, FirmwareFailsAsAWhole) {
     script_->answer(normal_answer());
     script_->answer(normal_answer());
-    for (int i = 1; i <= 4; ++i) script_->answer(with_payload(firmware_payload(i)));
+    for (int i = 1; i <= 4; ++i) script_->answer(answer_with(firmware_payload(i)));
     script_->answer(error_answer(0x02));
     Bytes out;
     EXPECT_EQ(read(3, out), 0);
@@ -162,15 +140,15 @@ TEST_F(PrinterInfo, HeldValuesAndInquiries) {
     EXPECT_EQ(read(26, out), 1);
     EXPECT_EQ(std::string(out.begin(), out.end()), "PRINTER0");
     script_->answer(normal_answer());
-    script_->answer(with_payload({'N', 'E', 'W', 'S', 'E', 'R', 'I', 'A', 'L'}));
+    script_->answer(answer_with({'N', 'E', 'W', 'S', 'E', 'R', 'I', 'A', 'L'}));
     EXPECT_EQ(read(999, out), 1);
     EXPECT_EQ(std::string(out.begin(), out.end()), "NEWSERIA");
     script_->answer(normal_answer());
-    script_->answer(with_payload({1, 2, 3, 4, 5}));
+    script_->answer(answer_with({1, 2, 3, 4, 5}));
     EXPECT_EQ(read(201, out), 1);
     EXPECT_EQ(out, (Bytes{1, 2, 3, 4}));
     script_->answer(normal_answer());
-    script_->answer(with_payload({1, 0, 0, 1, 0xA0, 0x09}));  // media answer cut short
+    script_->answer(answer_with({1, 0, 0, 1, 0xA0, 0x09}));  // media answer cut short
     EXPECT_EQ(read(0, out), 1);
     EXPECT_EQ(out, (Bytes{1, 0, 0, 1, 0xA0, 0x09, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(script_->received(), (std::vector<Bytes>{kGetStatus, kGetStatus, {0x06, 0x00, 0x00, 0x00}, kGetStatus,

@@ -4,6 +4,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -64,6 +65,13 @@ private:
 inline Bytes normal_answer(uint8_t state = 0, size_t payload = 65) {
     Bytes frame = {0x01, 0, 0, 0, 0, 0, 0, state, static_cast<uint8_t>(payload), static_cast<uint8_t>(payload >> 8)};
     frame.resize(10 + payload, 0);
+    return frame;
+}
+
+// A normal answer carrying `payload`.
+inline Bytes answer_with(const Bytes& payload, uint8_t state = 0) {
+    Bytes frame = normal_answer(state, payload.size());
+    std::copy(payload.begin(), payload.end(), frame.begin() + 10);
     return frame;
 }
 
