@@ -15,10 +15,11 @@ Answer refuse_because(Engine& e, std::string why) {
     return Engine::refuse();
 }
 
-// 0 target, 1 sub-target, 2..5 restart request (LE32), 6..9 byte count (LE32).
+// 0 target, 1 sub-target, 2 restart byte (non-zero: restart once the firmware
+// is rewritten), 3..5 zero, 6..9 byte count (LE32).
 Answer update(Engine& e, Session& session, const Command& c) {
-    const uint8_t target = c.payload[0], sub = c.payload[1];
-    const uint32_t restart = read_le32(c.payload + 2), count = read_le32(c.payload + 6);
+    const uint8_t target = c.payload[0], sub = c.payload[1], restart = c.payload[2];
+    const uint32_t count = read_le32(c.payload + 6);
     DataPhase data;
     data.expected = count;
     if (auto part = firmware_part_of_target(target)) {
@@ -28,7 +29,7 @@ Answer update(Engine& e, Session& session, const Command& c) {
         if (e.machine.occupied() > 0) return {error_frame(kStateBusy), {}};
         data.target = DataPhase::Target::Firmware;
         data.part = *part;
-        data.restart = static_cast<uint8_t>(restart);
+        data.restart = restart;
         data.bytes.reserve(count);
     } else if (target == 3 || target == 4) {
         if (sub < 1 || sub > 4 || count != kToneCurveBytes) return refuse_because(e, "tone curve update needs kind 1..4 and 1536 bytes");
@@ -71,7 +72,14 @@ void finish_firmware_data(Engine& e, DataPhase& data) {
         e.refuse_data(why);
         return;
     }
-    e.machine.start_rewrite(data.part, *version, e.now());
+    // Another connection may have started a rewrite, a restart, a diagnosis
+    // or a page while this image arrived: the flash is not free for it.
+    if (!e.machine.ready() || e.machine.occupied() > 0) {
+        e.refuse_data(std::string(firmware_part_name(data.part)) + " image arrived while the printer was busy");
+        return;
+    }
+    e.rewriting_image = image_as_file(data.part, std::move(data.bytes));
+    e.machine.start_rewrite(data.part, *version, data.restart != 0, e.now());
 }
 
 void finish_laminate_data(Engine& e, DataPhase& data) {

@@ -114,11 +114,7 @@ Answer reset(Engine& e, Session&, const Command& c) {
     if (target == 3 && sub == 0) {
         Bytes ack = e.ack();
         e.machine.restart(e.now());
-        Settings fresh;
-        fresh.media_width = e.settings.media_width;
-        fresh.media_height = e.settings.media_height;
-        fresh.media_left = e.settings.media_left;
-        e.settings = fresh;
+        e.forget_settings();
         return {ack, {}};
     }
     if (target == 4 && sub >= 1 && sub <= 4) {

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "emulator/virtual_printer.h"
+#include "firmware_image.h"
 
 namespace tz::emulator {
 
@@ -32,7 +35,10 @@ const char* const kControlHelp =
     "busy            both job positions taken (until 'busy off')\n"
     "busy off        free the positions 'busy' took\n"
     "media W H       largest print width and height of the loaded media\n"
-    "clear-faults    end hang, error, state, delay, corrupt/truncate and busy\n";
+    "clear-faults    end hang, error, state, delay, corrupt/truncate and busy\n"
+    "firmware PART   the image the last rewrite of PART (USB, MAIN, DSP, TABLE) installed,\n"
+    "                as its file: 'ok part=USB size=49152 crc32=1A2B3C4D version=01.09',\n"
+    "                'ok part=USB none' before any since the printer started\n";
 
 namespace {
 
@@ -150,6 +156,18 @@ std::string run_control_command(VirtualPrinter& printer, const std::string& line
             !model.set_media(static_cast<uint16_t>(width), static_cast<uint16_t>(height)))
             return "error: usage: media WIDTH HEIGHT (1..65535)";
         return "ok";
+    }
+    if (command == "firmware") {
+        std::optional<FirmwarePart> part;
+        if (args.size() == 1) part = firmware_part_named(args[0]);
+        if (!part) return "error: usage: firmware USB|MAIN|DSP|TABLE";
+        const std::string name = firmware_part_name(*part);
+        std::shared_ptr<const InstalledFirmware> installed = model.installed_firmware(*part);
+        if (!installed) return "ok part=" + name + " none";
+        char text[96];
+        std::snprintf(text, sizeof text, "ok part=%s size=%zu crc32=%08X version=%02X.%02X", name.c_str(),
+                      installed->image.size(), installed->crc32, installed->major, installed->minor);
+        return text;
     }
     if (command.empty()) return "error: empty command";
     return "error: unknown command " + command;

@@ -129,6 +129,15 @@ void Engine::advance() {
             entry.major = event.version.major;
             entry.minor = event.version.minor;
             entry.value = event.version.sum;
+            auto image = std::make_shared<InstalledFirmware>();
+            image->part = event.part;
+            image->image = std::move(rewriting_image);
+            rewriting_image.clear();
+            image->major = event.version.major;
+            image->minor = event.version.minor;
+            image->crc32 = crc32_update(0xFFFFFFFFu, image->image.data(), image->image.size()) ^ 0xFFFFFFFFu;
+            installed[static_cast<size_t>(event.part)] = std::move(image);
+            if (event.restart) forget_settings();
             persist();
             break;
         }
@@ -280,6 +289,14 @@ void Engine::log_error(uint8_t group, uint8_t detail, uint8_t detail2) {
     state.error_log.insert(state.error_log.begin(), ErrorLogEntry{group, detail, detail2, state.prints});
     if (state.error_log.size() > kErrorLogCapacity) state.error_log.resize(kErrorLogCapacity);
     persist();
+}
+
+void Engine::forget_settings() {
+    Settings fresh;
+    fresh.media_width = settings.media_width;
+    fresh.media_height = settings.media_height;
+    fresh.media_left = settings.media_left;
+    settings = fresh;
 }
 
 void Engine::set_condition(Condition condition) {

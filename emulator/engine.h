@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -169,6 +170,9 @@ public:
     void refuse_data(std::string why);
     void start_data(Session& session, DataPhase data);
     void log_error(uint8_t group, uint8_t detail, uint8_t detail2);
+    // A restart: the settings that live until the printer is switched off go,
+    // the loaded media stays.
+    void forget_settings();
     void set_condition(Condition condition);
     void clear_condition();
 
@@ -180,6 +184,8 @@ public:
     Faults faults;
     std::optional<Bytes> pending_refusal;
     std::string last_refusal;
+    Bytes rewriting_image;  // the file of the rewrite running now
+    std::array<std::shared_ptr<const InstalledFirmware>, kFirmwarePartCount> installed;  // by FirmwarePart
 
 private:
     Answer answer(Session& session, const uint8_t* data, size_t size);

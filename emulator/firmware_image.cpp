@@ -1,8 +1,8 @@
 #include "firmware_image.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
-
-#include "emulator/printer_state.h"
 
 namespace tz::emulator {
 namespace {
@@ -55,6 +55,18 @@ const char* firmware_part_name(FirmwarePart part) {
     case FirmwarePart::Usb: return "USB";
     }
     return "?";
+}
+
+std::optional<FirmwarePart> firmware_part_named(std::string_view name) {
+    for (FirmwarePart part : {FirmwarePart::Usb, FirmwarePart::Main, FirmwarePart::Dsp, FirmwarePart::Table}) {
+        std::string_view known = firmware_part_name(part);
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return a == std::toupper(static_cast<unsigned char>(b));
+            }))
+            return part;
+    }
+    return std::nullopt;
 }
 
 size_t firmware_entry_of(FirmwarePart part) {
@@ -133,6 +145,12 @@ std::optional<FirmwareVersion> check_firmware_image(FirmwarePart part, const std
     for (uint8_t b : image) sum += b;
     version.sum = static_cast<uint16_t>(sum);
     return version;
+}
+
+std::vector<uint8_t> image_as_file(FirmwarePart part, std::vector<uint8_t> received) {
+    if (part == FirmwarePart::Usb && received.size() >= kUsbFirstByteOffset)
+        std::rotate(received.begin(), received.begin() + kUsbFirstByteOffset, received.end());
+    return received;
 }
 
 }  // namespace tz::emulator

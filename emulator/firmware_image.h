@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace tz::emulator {
+#include "emulator/printer_state.h"
 
-enum class FirmwarePart { Dsp, Main, Table, Usb };
+namespace tz::emulator {
 
 inline constexpr char kModelIdentifier[] = "TZP-K2207-5";
 inline constexpr size_t kModelIdentifierSize = 11;
@@ -25,6 +26,8 @@ inline constexpr uint32_t kFirmwareSizeLimit = 16u << 20;
 // Update Command targets 0, 1, 2.
 std::optional<FirmwarePart> firmware_part_of_target(uint8_t target);
 const char* firmware_part_name(FirmwarePart part);
+// USB, MAIN, DSP or TABLE, in any case.
+std::optional<FirmwarePart> firmware_part_named(std::string_view name);
 // Entry number (1..7) of the part in the firmware information.
 size_t firmware_entry_of(FirmwarePart part);
 
@@ -41,5 +44,9 @@ struct FirmwareVersion {
 // reason when the printer refuses it.
 std::optional<FirmwareVersion> check_firmware_image(FirmwarePart part, const std::vector<uint8_t>& image,
                                                     std::string* why);
+
+// The image as it lies in its file: a USB controller image arrives with its
+// header block (the file's last 64 bytes) first; the other parts as they are.
+std::vector<uint8_t> image_as_file(FirmwarePart part, std::vector<uint8_t> received);
 
 }  // namespace tz::emulator

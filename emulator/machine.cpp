@@ -86,10 +86,13 @@ std::vector<MachineEvent> Machine::advance(int64_t now) {
             event.at = due;
             event.part = rewrite_part_;
             event.version = rewrite_version_;
+            event.restart = rewrite_part_ != FirmwarePart::Usb && rewrite_restart_;
             events.push_back(event);
             if (rewrite_part_ == FirmwarePart::Usb) {
                 activity_ = Activity::OffBus;
                 activity_until_ = due + times_.usb_off_bus;
+            } else if (event.restart) {
+                restart(due);
             } else {
                 activity_ = Activity::Idle;
                 start_next_copy(due);
@@ -273,9 +276,10 @@ void Machine::restart(int64_t now) {
     activity_until_ = now + times_.restart;
 }
 
-void Machine::start_rewrite(FirmwarePart part, FirmwareVersion version, int64_t now) {
+void Machine::start_rewrite(FirmwarePart part, FirmwareVersion version, bool restart_after, int64_t now) {
     rewrite_part_ = part;
     rewrite_version_ = version;
+    rewrite_restart_ = restart_after;
     activity_ = Activity::Rewriting;
     switch (part) {
     case FirmwarePart::Main: activity_until_ = now + times_.rewrite_main; break;

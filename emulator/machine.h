@@ -82,6 +82,7 @@ struct MachineEvent {
     Job job;  // CopyPrinted: the job, printed = the number of this copy
     FirmwarePart part = FirmwarePart::Main;
     FirmwareVersion version;  // RewriteDone
+    bool restart = false;     // RewriteDone: the printer restarts by itself now
     uint8_t diagnosis_mode = 0;
 };
 
@@ -118,7 +119,9 @@ public:
 
     // Activities.
     void restart(int64_t now);
-    void start_rewrite(FirmwarePart part, FirmwareVersion version, int64_t now);
+    // With `restart_after`, MAIN, DSP and TABLE rewrites end in a restart
+    // (initialising); the USB controller always restarts off the bus.
+    void start_rewrite(FirmwarePart part, FirmwareVersion version, bool restart_after, int64_t now);
     void start_diagnosis(uint8_t mode, int64_t now);
     void set_error(PrinterError error, int64_t now);
     void clear_error(int64_t now);
@@ -133,6 +136,7 @@ private:
     int64_t activity_until_ = 0;
     FirmwarePart rewrite_part_ = FirmwarePart::Main;
     FirmwareVersion rewrite_version_;
+    bool rewrite_restart_ = false;
     uint8_t diagnosis_mode_ = 0;
     std::optional<PrinterError> error_;
     std::array<std::optional<Job>, kJobRecordCount> positions_;

@@ -22,10 +22,13 @@ void on_signal(int) { g_stop = true; }
 void usage(FILE* out) {
     std::fprintf(out,
                  "usage: TZ5170Emulator --dir DIR --serial XXXXXXXX [--state FILE] [--time-scale F]\n"
-                 "                      [--output DIR] [--vendor-id HEX] [--product-id HEX]\n"
+                 "                      [--output DIR] [--vendor-id HEX] [--product-id HEX] [--boot-id ID]\n"
                  "       TZ5170Emulator --dir DIR --serial XXXXXXXX --control COMMAND\n"
                  "Serves one virtual printer on DIR/<serial>.sock until interrupted; its control\n"
                  "socket is DIR/<serial>.ctl. With --control, sends COMMAND to a running printer.\n"
+                 "--boot-id ID: the MAIN board's boot firmware id (firmware entry 1), 8 characters:\n"
+                 "E0229800 new board (factory), E0203300 old board, E0242600 new board 2, or any\n"
+                 "other; it replaces the one in the state file and is written to it.\n"
                  "Control commands:\n%s",
                  tz::emulator::kControlHelp);
 }
@@ -97,6 +100,7 @@ int main(int argc, char** argv) {
         else if (arg == "--serial") options.serial = value("--serial");
         else if (arg == "--state") options.state_file = value("--state");
         else if (arg == "--output") options.output_folder = value("--output");
+        else if (arg == "--boot-id") options.boot_id = value("--boot-id");
         else if (arg == "--time-scale") options.time_scale = std::atof(value("--time-scale"));
         else if (arg == "--vendor-id") {
             if (!parse_hex16(value("--vendor-id"), options.vendor_id)) { usage(stderr); return 2; }

@@ -98,6 +98,11 @@ std::string PrinterModel::last_refusal() const {
     return engine_->last_refusal;
 }
 
+std::shared_ptr<const InstalledFirmware> PrinterModel::installed_firmware(FirmwarePart part) const {
+    std::lock_guard guard(lock_);
+    return engine_->installed[static_cast<size_t>(part)];
+}
+
 void PrinterModel::set_hanging(bool hanging) {
     std::lock_guard guard(lock_);
     engine_->faults.hanging = hanging;

@@ -33,6 +33,10 @@ bool valid_serial(const std::string& serial) {
     });
 }
 
+bool valid_boot_id(const std::string& id) {
+    return id.size() == 8 && std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
 }  // namespace
 
 struct VirtualPrinter::Connection {
@@ -62,6 +66,13 @@ bool VirtualPrinter::start(std::string* error) {
     if (!valid_serial(state.serial)) {
         if (error) *error = "the serial must be 8 letters, digits, '-' or '_': \"" + state.serial + "\"";
         return false;
+    }
+    if (!options_.boot_id.empty()) {
+        if (!valid_boot_id(options_.boot_id)) {
+            if (error) *error = "the boot firmware id must be 8 printable characters: \"" + options_.boot_id + "\"";
+            return false;
+        }
+        state.firmware[kBootEntry - 1].name = options_.boot_id;
     }
     // Before anything is written or listened on: a second printer with this
     // serial would take over the first one's socket files.

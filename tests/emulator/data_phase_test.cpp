@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -111,21 +113,31 @@ TEST(LaminateData, PatternIsTakenInPiecesAndRemembered) {
     EXPECT_FALSE(printer.model().state().laminate.custom);
 }
 
-TEST(FirmwareData, MainImageIsRewrittenWhileTheStatusSaysDownloadRunning) {
+TEST(FirmwareData, MainImageIsRewrittenWhileTheStatusSaysDownloadRunningThenThePrinterRestarts) {
     ModelHarness printer;
     Bytes image = main_image();
-    EXPECT_EQ(printer.ask(update(1, 0, static_cast<uint32_t>(image.size()), 1)), kAck);
+    EXPECT_EQ(printer.ask(update(1, 0, static_cast<uint32_t>(image.size()), 1)), kAck);  // restart byte 1
     printer.stream(image);
     EXPECT_EQ(printer.state_byte(), 0x37);
     // Commands that need the printer are refused with the same state byte meanwhile.
     EXPECT_EQ(printer.ask({0x04, 0x40, 0x02, 0x00, 0x03, 0x00}), (Bytes{0x02, 0x37, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x05, 0x10, 0xC2, 0x91}));
+    EXPECT_EQ(printer.model().installed_firmware(tz::emulator::FirmwarePart::Main), nullptr);
     printer.wait_ms(19999);
     EXPECT_EQ(printer.state_byte(), 0x37);
     printer.wait_ms(1);
-    EXPECT_EQ(printer.state_byte(), 0x00);
     // Version "0612" from offset 26, and the 16-bit sum of the image.
     EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x06, 0x12, 0x6C, 0x03}));
+    auto installed = printer.model().installed_firmware(tz::emulator::FirmwarePart::Main);
+    ASSERT_NE(installed, nullptr);
+    EXPECT_EQ(installed->image, image);
+    EXPECT_EQ(installed->crc32, 0x518E7E10u);
+    // The restart the Update Command asked for: initialising for 10 s.
+    EXPECT_EQ(printer.state_byte(), 0x31);
+    printer.wait_ms(9999);
+    EXPECT_EQ(printer.state_byte(), 0x31);
+    printer.wait_ms(1);
+    EXPECT_EQ(printer.state_byte(), 0x00);
 }
 
 TEST(FirmwareData, DspAndTableImagesCarryTheirVersionsWhereTheirPartsKeepThem) {
@@ -135,7 +147,10 @@ TEST(FirmwareData, DspAndTableImagesCarryTheirVersionsWhereTheirPartsKeepThem) {
     std::memcpy(dsp.data() + 61344, "0304", 4);
     EXPECT_EQ(printer.ask(update(0, 0, 61400)), kAck);
     printer.stream(dsp);
-    printer.wait_ms(15000);
+    printer.wait_ms(14999);
+    EXPECT_EQ(printer.state_byte(), 0x37);
+    printer.wait_ms(1);
+    EXPECT_EQ(printer.state_byte(), 0x00);  // restart byte 0: ready at once
     EXPECT_EQ(entry_tail(printer, 4), (Bytes{0x03, 0x04, 0x6A, 0x03}));
 
     Bytes table(40, 0);
@@ -196,6 +211,10 @@ TEST(FirmwareData, UsbImageArrivesRotatedAndTheControllerLeavesTheBus) {
     printer.wait_ms(2000);  // flash written: the controller restarts
     EXPECT_FALSE(printer.model().on_bus());
     EXPECT_EQ(entry_tail(printer, 6), (Bytes{0x02, 0x07, 0x6E, 0x03}));
+    // Kept as the file it came from, not as it arrived.
+    auto installed = printer.model().installed_firmware(tz::emulator::FirmwarePart::Usb);
+    ASSERT_NE(installed, nullptr);
+    EXPECT_EQ(installed->image, image);
     printer.wait_ms(10000);
     EXPECT_TRUE(printer.model().on_bus());
     EXPECT_EQ(printer.state_byte(), 0x31);
@@ -206,6 +225,80 @@ TEST(FirmwareData, UsbImageArrivesRotatedAndTheControllerLeavesTheBus) {
     EXPECT_EQ(printer.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0x00, 0xC0}), kAck);
     printer.stream(image);
     EXPECT_EQ(printer.ask(kStatus), kRefused);
+}
+
+TEST(FirmwareData, RefusedImagesKeepTheOldFirmwareAndTheStateFile) {
+    using tz::emulator::FirmwarePart;
+    TempFolder folder;
+    const std::string state_file = folder.file("printer.json");
+    ModelHarness printer(1.0, "", state_file);
+    Bytes main = main_image();
+    EXPECT_EQ(printer.ask(update(1, 0, 12000)), kAck);
+    printer.stream(main);
+    printer.wait_ms(20000);
+    auto read_file = [&] {
+        std::ifstream in(state_file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string kept = read_file();
+    ASSERT_NE(kept.find("\"06.12\""), std::string::npos);
+
+    Bytes usb(49152, 0);  // as it arrives: header block first, the file's first byte at 64
+    std::memcpy(usb.data() + 10, "TZP-K2207-5", 11);
+    usb[26] = 0x09;
+    usb[64] = 0xC3;
+    Bytes dsp(61400, 0);
+    std::memcpy(dsp.data() + 10, "TZP-K2207-5", 11);  // where MAIN has it, not at 61328
+    std::memcpy(dsp.data() + 61344, "0999", 4);
+    Bytes longer_main = main_image();
+    std::memcpy(longer_main.data() + 26, "0999", 4);
+    longer_main.push_back(0);
+    const Bytes usb_download = {0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0x00, 0xC0};
+
+    EXPECT_EQ(printer.ask(usb_download), kAck);
+    printer.stream(usb);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    usb[64] = 0xC2;
+    usb.push_back(0);  // 49153 bytes after an announcement of 49152, the last piece one byte too long
+    EXPECT_EQ(printer.ask(usb_download), kAck);
+    printer.stream(Bytes(usb.begin(), usb.begin() + 45056));
+    EXPECT_TRUE(printer.send(Bytes(usb.begin() + 45056, usb.end())).empty());
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_EQ(printer.ask(update(0, 0, 61400)), kAck);
+    printer.stream(dsp);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_EQ(printer.ask(update(1, 0, 12000)), kAck);
+    printer.stream(longer_main);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+
+    printer.wait_ms(60000);
+    EXPECT_EQ(printer.state_byte(), 0x00);  // no rewrite ever started
+    EXPECT_TRUE(printer.model().on_bus());
+    EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x06, 0x12, 0x6C, 0x03}));
+    EXPECT_EQ(entry_tail(printer, 4), (Bytes{0x02, 0x03, 0xBD, 0x17}));
+    EXPECT_EQ(entry_tail(printer, 6), (Bytes{0x01, 0x04, 0x10, 0x6F}));
+    EXPECT_EQ(read_file(), kept);
+    EXPECT_EQ(printer.model().installed_firmware(FirmwarePart::Main)->image, main);
+    EXPECT_EQ(printer.model().installed_firmware(FirmwarePart::Usb), nullptr);
+    EXPECT_EQ(printer.model().installed_firmware(FirmwarePart::Dsp), nullptr);
+}
+
+TEST(FirmwareData, ImageThatArrivesWhileAnotherIsBeingRewrittenIsRefused) {
+    ModelHarness printer;
+    auto a = printer.model().open_session();
+    auto b = printer.model().open_session();
+    Bytes first = main_image();
+    Bytes second = main_image();
+    std::memcpy(second.data() + 26, "0700", 4);
+    EXPECT_EQ(printer.ask(update(1, 0, 12000), a), kAck);
+    EXPECT_EQ(printer.ask(update(1, 0, 12000), b), kAck);
+    printer.stream(first, a);
+    printer.stream(second, b);
+    EXPECT_EQ(printer.ask(kStatus, b), kRefused);
+    printer.wait_ms(20000);
+    EXPECT_EQ(entry_tail(printer, 2), (Bytes{0x06, 0x12, 0x6C, 0x03}));
+    EXPECT_EQ(printer.model().installed_firmware(tz::emulator::FirmwarePart::Main)->image, first);
+    EXPECT_EQ(printer.state_byte(), 0x00);
 }
 
 TEST(DataPhase, MoreDataThanAnnouncedIsRefused) {

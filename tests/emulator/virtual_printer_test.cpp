@@ -379,11 +379,50 @@ TEST(VirtualPrinterControl, ServesSeveralClientsAtOnce) {
     EXPECT_TRUE(eventually([&] { return control(printer, "info").rfind("ok", 0) == 0; }));
 }
 
+TEST(VirtualPrinter, BootFirmwareIdComesFromTheOptionOverTheStateFileAndIsWrittenToIt) {
+    TempFolder folder;
+    std::string state = folder.file("printer.json");
+    std::ofstream(state) << R"({ "serial": "BOOTID01", "firmware": [ {"name": "E0242600"}, {}, {}, {}, {}, {}, {} ] })";
+    auto boot_id_answered = [](VirtualPrinter& printer) {
+        Host host(printer);
+        Bytes entry = host.ask({0x03, 0xC0, 0x01, 0x00, 0x01});
+        return entry.size() == 48 ? std::string(entry.begin() + 10, entry.begin() + 18) : std::string("no answer");
+    };
+    std::string error;
+    {
+        VirtualPrinter printer(options_in(folder, "", state));
+        ASSERT_TRUE(printer.start(&error)) << error;
+        EXPECT_EQ(boot_id_answered(printer), "E0242600");
+    }
+    {
+        PrinterOptions options = options_in(folder, "", state);
+        options.boot_id = "E0203300";
+        VirtualPrinter printer(options);
+        ASSERT_TRUE(printer.start(&error)) << error;
+        EXPECT_EQ(boot_id_answered(printer), "E0203300");
+    }
+    VirtualPrinter again(options_in(folder, "", state));
+    ASSERT_TRUE(again.start(&error)) << error;
+    EXPECT_EQ(boot_id_answered(again), "E0203300");
+    again.stop();
+    for (const char* bad : {"E020330", "E02033000", "E020\n300"}) {
+        PrinterOptions options = options_in(folder, "", state);
+        options.boot_id = bad;
+        VirtualPrinter printer(options);
+        EXPECT_FALSE(printer.start(&error)) << bad;
+        EXPECT_NE(error.find("boot firmware id"), std::string::npos) << error;
+    }
+}
+
 TEST(VirtualPrinterEndToEnd, UsbControllerFirmwareMakesThePrinterLeaveTheBusAndComeBack) {
     TempFolder folder;
-    VirtualPrinter printer(options_in(folder, "SN000010", "", 0.01));
+    auto clock = std::make_shared<tz::emulator::ManualClock>();
+    PrinterOptions options = options_in(folder, "SN000010");
+    options.clock = clock;
+    VirtualPrinter printer(options);
     std::string error;
     ASSERT_TRUE(printer.start(&error)) << error;
+    EXPECT_EQ(control(printer, "firmware USB"), "ok part=USB none");
     {
         Host host(printer);
         ASSERT_TRUE(host.connected());
@@ -395,17 +434,33 @@ TEST(VirtualPrinterEndToEnd, UsbControllerFirmwareMakesThePrinterLeaveTheBusAndC
         EXPECT_EQ(host.ask({0x01, 0x80, 0x05, 0x00, 0x01, 0x00, 0x40, 0x00, 0xC0}), kAck);
         host.stream(Bytes(image.end() - 64, image.end()));
         host.stream(Bytes(image.begin(), image.end() - 64));
+        EXPECT_EQ(host.ask(kStatus).at(7), 0x37);  // writing its flash, still on the bus
+        clock->advance_ms(1999);
+        EXPECT_EQ(host.ask(kStatus).at(7), 0x37);
+        EXPECT_EQ(control(printer, "firmware USB"), "ok part=USB none");
+        clock->advance_ms(1);
         EXPECT_TRUE(eventually([&] { return !fs::exists(printer.socket_path()); }));
         EXPECT_TRUE(host.receive(1000).empty());  // the connection ended with the bus
+        EXPECT_EQ(printer.connection_count(), 0u);
     }
+    clock->advance_ms(9999);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(fs::exists(printer.socket_path()));
+    clock->advance_ms(1);
     EXPECT_TRUE(eventually([&] { return fs::exists(printer.socket_path()); }));
     Host host(printer);
     ASSERT_TRUE(host.connected());
-    EXPECT_TRUE(eventually([&] { return host.ask(kStatus).at(7) == 0x00; }));
+    EXPECT_EQ(host.ask(kStatus).at(7), 0x31);  // the controller initialises
+    clock->advance_ms(5000);
+    EXPECT_EQ(host.ask(kStatus).at(7), 0x00);
     Bytes entry = host.ask({0x03, 0xC0, 0x01, 0x00, 0x06});
     ASSERT_EQ(entry.size(), 48u);
     EXPECT_EQ(entry[44], 0x01);
     EXPECT_EQ(entry[45], 0x09);
+    EXPECT_EQ(control(printer, "firmware usb"), "ok part=USB size=49152 crc32=45633FFC version=01.09");
+    EXPECT_EQ(control(printer, "firmware MAIN"), "ok part=MAIN none");
+    for (const char* bad : {"firmware", "firmware FPGA", "firmware USB MAIN"})
+        EXPECT_EQ(control(printer, bad), "error: usage: firmware USB|MAIN|DSP|TABLE") << bad;
 }
 
 TEST(VirtualPrinterEndToEnd, PrintedPageAppearsInTheOutputFolder) {

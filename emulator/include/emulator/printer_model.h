@@ -46,6 +46,16 @@ struct ModelInfo {
     bool on_bus = true;
 };
 
+// The image a firmware part was last rewritten with, as the file it came from
+// (a USB controller image arrives with the file's last 64 bytes first).
+struct InstalledFirmware {
+    FirmwarePart part = FirmwarePart::Main;
+    Bytes image;
+    uint8_t major = 0;
+    uint8_t minor = 0;
+    uint32_t crc32 = 0;  // CRC-32 (IEEE) of the image
+};
+
 class Engine;
 
 class PrinterModel {
@@ -79,6 +89,9 @@ public:
     ModelInfo info() const;
     // Why the printer refused the last data it was sent (empty when it never did).
     std::string last_refusal() const;
+    // The image the part's last finished rewrite installed; null before the
+    // first one since the printer started (images are kept in memory only).
+    std::shared_ptr<const InstalledFirmware> installed_firmware(FirmwarePart part) const;
 
     // Fault injection.
     void set_hanging(bool hanging);  // transfers are taken and dropped

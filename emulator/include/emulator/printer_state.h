@@ -12,11 +12,17 @@
 namespace tz::emulator {
 
 inline constexpr size_t kFirmwareEntryCount = 7;
+// Entry 1 (1-based) is the MAIN board's boot firmware: its program name tells the board.
+inline constexpr size_t kBootEntry = 1;
 // Entries (1-based) that the firmware parts rewrite.
 inline constexpr size_t kMainEntry = 2;
 inline constexpr size_t kDspEntry = 4;
 inline constexpr size_t kUsbEntry = 6;
 inline constexpr size_t kTableEntry = 7;
+
+// The firmware parts the printer rewrites.
+enum class FirmwarePart { Dsp, Main, Table, Usb };
+inline constexpr size_t kFirmwarePartCount = 4;
 
 struct FirmwareEntry {
     std::string name;  // program name, up to 8 characters

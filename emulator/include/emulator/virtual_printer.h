@@ -21,6 +21,12 @@ struct PrinterOptions {
     std::string folder;       // where DIR/<serial>.sock and DIR/<serial>.ctl live
     std::string serial;       // 8 characters; taken from the state file when empty
     std::string state_file;   // JSON; kept across restarts when given
+    // Program name of firmware entry 1, the MAIN board's boot firmware, which
+    // tells the board: E0229800 new board (factory), E0203300 old board,
+    // E0242600 new board 2, or any other 8 printable characters. When given it
+    // replaces the state file's and is written to it; when empty the state
+    // file's stays.
+    std::string boot_id;
     double time_scale = 1.0;  // multiplies every duration of the model
     std::string output_folder;  // printed pages as PNG files; created when missing
     uint16_t vendor_id = 0x0F3C;
