@@ -5,6 +5,8 @@
 
 #include "device_release.h"
 #include "discovery.h"
+#include "download/download_mode.h"
+#include "download/mot_reader.h"
 #include "io_timeout.h"
 #include "library_state.h"
 #include "selection.h"
@@ -87,6 +89,14 @@ ResultCode PrinterContext::initialise() {
 }
 
 ResultCode PrinterContext::initialise_for_download(int mode) {
+    if (!download) {
+        download.reset(new (std::nothrow) DownloadTransfer);
+        if (!download) return TZP_NO_MEMORY;
+    }
+    if (!mot_reader) {
+        mot_reader.reset(new (std::nothrow) MotReader);
+        if (!mot_reader) return TZP_NO_MEMORY;
+    }
     download_mode = mode;
     download_mode_flag = true;
     ResultCode code = initialise();
@@ -109,6 +119,8 @@ void PrinterContext::release() {
     sender.reset();
     receiver.reset();
     transport.reset();
+    download.reset();
+    mot_reader.reset();
     download_mode = -1;
 }
 

@@ -18,6 +18,9 @@
 
 namespace tz::lib {
 
+class MotReader;
+struct DownloadTransfer;
+
 // Sizes of the buffers every context owns for printing.
 inline constexpr size_t kWorkBufferSize = 131072;
 inline constexpr size_t kLineBufferSize = 16392;
@@ -82,6 +85,10 @@ public:
     std::unique_ptr<Transport> transport;
     std::unique_ptr<CommandSender> sender;
     std::unique_ptr<ResponseReceiver> receiver;
+
+    // Made by a download open only: the running download and the MOT file reader.
+    std::unique_ptr<DownloadTransfer> download;
+    std::unique_ptr<MotReader> mot_reader;
 
 private:
     void set_defaults();

@@ -5,38 +5,17 @@
 #include <cstring>
 
 #include "core/command_packets.h"
+#include "core/data_pieces.h"
 #include "core/printer_context.h"
 #include "core/selection.h"
 
 namespace tz::lib {
-namespace {
-
-inline constexpr uint32_t kRawPiece = 4096;
-
-}  // namespace
-
 bool send_raw_data(PrinterContext& context, const void* data, uint32_t length, std::optional<ResultCode>& code) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    bool ok = false;
     if (length == 0) return false;
-    if (ResultCode stale = TZP_OK; !pipes_reach_printer(context, stale)) {
-        code = stale;
-        return false;
-    }
-    for (uint32_t sent = 0; sent != length;) {
-        const uint32_t piece = std::min(kRawPiece, length - sent);
-        uint32_t written = 0;
-        ResultCode piece_code = TZP_OK;
-        ok = context.transport->direct_write(bytes == nullptr ? nullptr : bytes + sent, piece, written, piece_code);
-        // A piece the printer took only in part is lost data, not success.
-        if (ok && written != piece) {
-            ok = false;
-            piece_code = TZP_USB_ERROR;
-        }
-        code = piece_code;
-        if (!ok) return false;
-        sent += piece;
-    }
+    uint32_t sent = 0;
+    ResultCode result = TZP_OK;
+    const bool ok = write_pieces(context, static_cast<const uint8_t*>(data), length, sent, result);
+    code = result;
     return ok;
 }
 

@@ -1,0 +1,61 @@
+// The exported C functions of the MOT loader, download mode and the one-call
+// firmware update: thin forwarders.
+#include "tzpusb.h"
+
+#include "core/forwarding.h"
+#include "download_mode.h"
+#include "firmware_update.h"
+#include "mot_loader.h"
+
+#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
+
+using namespace tz::lib;
+
+namespace {
+
+template <typename T>
+void put(T* out, T value) {
+    if (out != nullptr) *out = value;
+}
+
+}  // namespace
+
+TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* sum, uint32_t* start, uint32_t* end,
+                                  uint16_t* result) {
+    MotImage image;
+    forward(result, [&](PrinterContext& context, ResultCode& code) {
+        return load_mot_file(context, path, image, code);
+    });
+    if (image.bytes == nullptr) {
+        put(size, uint32_t{0});
+        put(sum, uint32_t{0});
+        return nullptr;
+    }
+    put(size, image.size);
+    put(sum, image.sum);
+    put(start, image.start);
+    put(end, image.end);
+    return image.bytes;
+}
+
+TZ_EXPORT void tzpusb_disposMotFile(void* image) { dispose_mot_image(image); }
+
+TZ_EXPORT int tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return start_download_mode(context, kind, restart, length, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_continue(const void* image, uint32_t* length, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return continue_download(context, image, length, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_endDlMode(uint16_t* result) { return forward(result, end_download_mode); }
+
+TZ_EXPORT int tzpusb_updateFirmware(int file_type, const char* path, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return update_firmware(context, file_type, path, code);
+    });
+}

@@ -1,0 +1,47 @@
+#include "mot_loader.h"
+
+#include "core/printer_context.h"
+#include "mot_records.h"
+
+namespace tz::lib {
+
+bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code) {
+    if (!context.mot_reader) {
+        code = TZP_BAD_PARAMETER;
+        return false;
+    }
+    MotReader& reader = *context.mot_reader;
+
+    MotLoadRequest measure;
+    measure.file_name = path;
+    measure.scan_only = true;
+    code = load_pass(reader, measure);
+    if (code != TZP_OK) return false;
+    if (!measure.has_data) {
+        code = TZP_MOT_ADDRESS;
+        return false;
+    }
+    if (uint64_t{measure.highest} - measure.lowest + 1 > kMotImageLimit) {
+        code = TZP_NO_MEMORY;
+        return false;
+    }
+
+    MotLoadRequest build;
+    build.file_name = path;
+    build.window_base = measure.lowest;
+    build.window_end = measure.highest;
+    build.scan_only = false;
+    code = load_pass(reader, build);
+    if (code != TZP_OK) return false;
+
+    image.size = build.image_size;
+    image.sum = build.image_sum;
+    image.start = build.window_base;
+    image.end = build.window_end;
+    image.bytes = build.image.release();
+    return true;
+}
+
+void dispose_mot_image(void* bytes) { delete[] static_cast<uint8_t*>(bytes); }
+
+}  // namespace tz::lib

@@ -1,0 +1,33 @@
+// Turning a MOT file into a flat memory image in two passes: the first
+// checks every record and measures the address range, the second builds the
+// image over exactly that range.
+#pragma once
+
+#include <cstdint>
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// The largest image a caller is given; a file whose data spans more is 1000
+// before anything is allocated.
+inline constexpr uint32_t kMotImageLimit = 256u << 20;
+
+struct MotImage {
+    uint8_t* bytes = nullptr;  // released with dispose_mot_image
+    uint32_t size = 0;
+    uint32_t sum = 0;
+    uint32_t start = 0;  // address of bytes[0]
+    uint32_t end = 0;    // address of the last byte
+};
+
+// The context's reader loads `path`. 1006 on a context opened without the
+// download objects; 3003 for a file with no data byte; the codes of a load
+// pass otherwise.
+bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code);
+
+void dispose_mot_image(void* bytes);
+
+}  // namespace tz::lib
