@@ -8,10 +8,12 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 TZ_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records
-for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records; do
+cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file
+for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file; do
   mkdir -p "build/fuzz/corpus/$target" "build/fuzz/findings/$target"
   echo "== $target for ${seconds}s"
+  seeds=()
+  if [ -d "fuzz/seeds/$target" ]; then seeds=("fuzz/seeds/$target"); fi
   "build/fuzz/bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/findings/$target/" "build/fuzz/corpus/$target" 2>&1 | tail -n 12
+    -artifact_prefix="build/fuzz/findings/$target/" "build/fuzz/corpus/$target" "${seeds[@]}" 2>&1 | tail -n 12
 done

@@ -5,15 +5,10 @@
 
 namespace tz::lib {
 
-bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code) {
-    if (!context.mot_reader) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    MotReader& reader = *context.mot_reader;
-
+bool load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage& image, ResultCode& code) {
     MotLoadRequest measure;
     measure.file_name = path;
+    measure.read_block_size = block_size;
     measure.scan_only = true;
     code = load_pass(reader, measure);
     if (code != TZP_OK) return false;
@@ -28,6 +23,7 @@ bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, R
 
     MotLoadRequest build;
     build.file_name = path;
+    build.read_block_size = block_size;
     build.window_base = measure.lowest;
     build.window_end = measure.highest;
     build.scan_only = false;
@@ -40,6 +36,14 @@ bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, R
     image.end = build.window_end;
     image.bytes = build.image.release();
     return true;
+}
+
+bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code) {
+    if (!context.mot_reader) {
+        code = TZP_BAD_PARAMETER;
+        return false;
+    }
+    return load_mot(*context.mot_reader, path, kMotReadBlockSize, image, code);
 }
 
 void dispose_mot_image(void* bytes) { delete[] static_cast<uint8_t*>(bytes); }

@@ -9,6 +9,7 @@
 
 namespace tz::lib {
 
+class MotReader;
 class PrinterContext;
 
 // The largest image a caller is given; a file whose data spans more is 1000
@@ -22,6 +23,10 @@ struct MotImage {
     uint32_t start = 0;  // address of bytes[0]
     uint32_t end = 0;    // address of the last byte
 };
+
+// Loads `path` with `reader`, reading blocks of `block_size` bytes: 3003 for
+// a file with no data byte; the codes of a load pass otherwise.
+bool load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage& image, ResultCode& code);
 
 // The context's reader loads `path`. 1006 on a context opened without the
 // download objects; 3003 for a file with no data byte; the codes of a load
