@@ -7,7 +7,8 @@ packages=(
   build-essential g++ cmake pkg-config
   liblcms2-dev libusb-1.0-0-dev libinih-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev
+  libcli11-dev libhwy-dev
+  srecord binutils
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"

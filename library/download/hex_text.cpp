@@ -1,52 +1,76 @@
-#include "hex_text.h"
+// The hex conversion of data fields, compiled once for every instruction set
+// and chosen at run time.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "download/hex_text.cpp"
+#include "hwy/foreach_target.h"  // IWYU pragma: keep
+#include "hwy/highway.h"
 
-#include <array>
+#include "download/hex_text.h"
 
-namespace tz::lib {
-namespace {
+HWY_BEFORE_NAMESPACE();
+namespace tz::lib::HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
 
-constexpr std::array<uint8_t, 256> make_nibbles() {
-    std::array<uint8_t, 256> table{};
-    for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<uint8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<uint8_t>(c - 'A' + 10);
-    for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<uint8_t>(c - 'a' + 10);
-    return table;
-}
-constexpr std::array<uint8_t, 256> kNibbles = make_nibbles();
+// Each vector holds pairs of characters. Every character becomes its nibble
+// (0 when it is no digit), each pair one byte in a 16-bit lane, and the lanes
+// are added up and narrowed to bytes.
+uint32_t DecodeHexBytes(const uint8_t* HWY_RESTRICT text, size_t count, uint8_t* HWY_RESTRICT out) {
+#if HWY_TARGET == HWY_SCALAR
+    return decode_hex_bytes_scalar(text, count, out);  // no pairs of lanes to work with
+#else
+    const hn::ScalableTag<uint8_t> d8;
+    const hn::Repartition<uint16_t, decltype(d8)> d16;
+    const hn::Repartition<int16_t, decltype(d8)> di16;
+    const hn::Rebind<uint8_t, decltype(di16)> d8_half;
+    const hn::Repartition<uint64_t, decltype(d8)> d64;
+    const size_t pairs = hn::Lanes(d8) / 2;
 
-// The byte of every pair of characters, indexed by first << 8 | second.
-struct PairTable {
-    std::array<uint8_t, 65536> bytes;
-    PairTable() {
-        for (unsigned high = 0; high < 256; ++high)
-            for (unsigned low = 0; low < 256; ++low)
-                bytes[high << 8 | low] = static_cast<uint8_t>(kNibbles[high] << 4 | kNibbles[low]);
+    const auto zero_char = hn::Set(d8, '0');
+    const auto lower_bit = hn::Set(d8, 0x20);
+    const auto a_char = hn::Set(d8, 'a');
+    const auto ten = hn::Set(d8, 10);
+    const auto six = hn::Set(d8, 6);
+    const auto low_byte = hn::Set(d16, 0xFF);
+    auto sums = hn::Zero(d64);
+    size_t i = 0;
+    for (; i + pairs <= count; i += pairs) {
+        const auto c = hn::LoadU(d8, text + 2 * i);
+        const auto digit = hn::Sub(c, zero_char);
+        const auto letter = hn::Sub(hn::Or(c, lower_bit), a_char);
+        const auto nibbles = hn::Or(hn::IfThenElseZero(hn::Lt(digit, ten), digit),
+                                    hn::IfThenElseZero(hn::Lt(letter, six), hn::Add(letter, ten)));
+        const auto lanes = hn::BitCast(d16, nibbles);  // first character in the low byte
+        const auto bytes = hn::Or(hn::ShiftLeft<4>(hn::And(lanes, low_byte)), hn::ShiftRight<8>(lanes));
+        sums = hn::Add(sums, hn::SumsOf8(hn::BitCast(d8, bytes)));
+        if (out != nullptr) hn::StoreU(hn::DemoteTo(d8_half, hn::BitCast(di16, bytes)), d8_half, out + i);
     }
-};
-const PairTable& pair_table() {
-    static const PairTable table;
-    return table;
+    uint32_t sum = static_cast<uint32_t>(hn::GetLane(hn::SumOfLanes(d64, sums)));
+    const uint32_t rest = decode_hex_bytes_scalar(text + 2 * i, count - i, out == nullptr ? nullptr : out + i);
+    return sum + rest;
+#endif
 }
 
-}  // namespace
+}  // namespace tz::lib::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
 
-uint8_t hex_nibble(uint8_t c) { return kNibbles[c]; }
+#if HWY_ONCE
+namespace tz::lib {
 
-uint8_t hex_byte(uint8_t high, uint8_t low) { return static_cast<uint8_t>(kNibbles[high] << 4 | kNibbles[low]); }
+HWY_EXPORT(DecodeHexBytes);
 
 uint32_t decode_hex_bytes(const uint8_t* text, size_t count, uint8_t* out) {
-    const uint8_t* pairs = pair_table().bytes.data();
+    return HWY_DYNAMIC_DISPATCH(DecodeHexBytes)(text, count, out);
+}
+
+uint32_t decode_hex_bytes_scalar(const uint8_t* text, size_t count, uint8_t* out) {
     uint32_t sum = 0;
-    if (out == nullptr) {
-        for (size_t i = 0; i < count; ++i) sum += pairs[text[2 * i] << 8 | text[2 * i + 1]];
-        return sum;
-    }
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t b = pairs[text[2 * i] << 8 | text[2 * i + 1]];
-        out[i] = b;
+        const uint8_t b = hex_byte(text[2 * i], text[2 * i + 1]);
+        if (out != nullptr) out[i] = b;
         sum += b;
     }
     return sum;
 }
 
 }  // namespace tz::lib
+#endif  // HWY_ONCE

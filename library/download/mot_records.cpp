@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "byte_sum.h"
 #include "hex_text.h"
 
 namespace tz::lib {
@@ -199,12 +200,6 @@ private:
     MotReader& reader_;
     MotLoadRequest& request_;
 };
-
-uint32_t byte_sum(const uint8_t* bytes, size_t size) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < size; ++i) sum += bytes[i];
-    return sum;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "download/hex_text.h"
 #include "download_context.h"
 
 namespace {
@@ -151,6 +152,31 @@ TEST(MotLoaderWithoutDownloadContext, GivesParameterError) {
     EXPECT_EQ(tzpusb_newMotFile("/dev/null", nullptr, nullptr, nullptr, nullptr, &code), nullptr);
     EXPECT_EQ(code, 1501);
     FakeUsb_Reset();
+}
+
+}  // namespace
+
+namespace {
+
+// The vector conversion against the one-pair-at-a-time one, on text of any
+// characters and any length, with and without an output.
+TEST(HexText, VectorConversionEqualsThePlainOne) {
+    uint32_t seed = 5170;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 2000; ++round) {
+        const size_t count = next() % 300;
+        std::vector<uint8_t> text(2 * count);
+        const bool any_character = round % 3 == 0;
+        for (uint8_t& c : text) c = any_character ? static_cast<uint8_t>(next() >> 24) : "0123456789ABCDEFabcdef"[next() % 22];
+        std::vector<uint8_t> fast(count + 1, 0x5A), plain(count + 1, 0x5A);
+        ASSERT_EQ(tz::lib::decode_hex_bytes(text.data(), count, fast.data()),
+                  tz::lib::decode_hex_bytes_scalar(text.data(), count, plain.data()));
+        ASSERT_EQ(fast, plain);  // and nothing written past the count
+        ASSERT_EQ(tz::lib::decode_hex_bytes(text.data(), count, nullptr),
+                  tz::lib::decode_hex_bytes_scalar(text.data(), count, nullptr));
+    }
+    EXPECT_EQ(tz::lib::decode_hex_bytes_scalar(reinterpret_cast<const uint8_t*>("fF0aG1"), 3, nullptr),
+              0xFFu + 0x0Au + 0x01u);
 }
 
 }  // namespace
