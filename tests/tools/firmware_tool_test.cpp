@@ -1,10 +1,6 @@
 // TZ5170Firmware end to end: the program run as a tester runs it, its files
 // read back byte by byte at the offsets of the firmware layouts, its JSON
 // output parsed. No printer is involved.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -16,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "temp_folder.h"
 
 namespace {
@@ -24,15 +21,10 @@ using nlohmann::json;
 
 const std::string kTool = std::string(TZ_BIN_DIR) + "/TZ5170Firmware";
 
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using tz::test::read_file;
 
 std::vector<uint8_t> read_bytes(const std::string& path) {
-    std::string text = read_text(path);
+    std::string text = read_file(path);
     return {text.begin(), text.end()};
 }
 
@@ -56,23 +48,10 @@ protected:
     std::string file(const std::string& name) const { return folder_.file(name); }
 
     Outcome run(const std::vector<std::string>& args) {
-        std::string out = file("stdout"), err = file("stderr");
-        std::vector<std::string> words{kTool};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = -1;
-        int spawned = ::posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ);
-        ::posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(spawned, 0) << kTool;
-        int status = -1;
-        if (spawned == 0) ::waitpid(pid, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
+        tz::test::Child child(kTool, args, folder_);
+        EXPECT_TRUE(child.started()) << kTool;
+        const int status = child.wait(std::chrono::seconds(60));
+        return {status, child.out(), child.err()};
     }
 
     // The one JSON document of a command run with --json and exit status `expected`.
@@ -233,7 +212,7 @@ TEST_F(FirmwareTool, MotWritesSRecordsWithTheirChecksums) {
     // S3: count 25, address 00001000, bytes 00..1F (sum 0x1F0); sum 0x225, checksum 0xDA.
     // S3: count 0D, address 00001020, bytes 20..27 (sum 0x11C); sum 0x159, checksum 0xA6.
     // S7: count 05, entry 00001000; sum 0x15, checksum 0xEA.
-    EXPECT_EQ(read_text(file("a.mot")),
+    EXPECT_EQ(read_file(file("a.mot")),
               "S0080000612E62696E2F\r\n"
               "S32500001000000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1FDA\r\n"
               "S30D000010202021222324252627A6\r\n"
@@ -244,7 +223,7 @@ TEST_F(FirmwareTool, MotWritesSRecordsWithTheirChecksums) {
     r = run({"mot", file("16.bin"), "--base", "0xFFFFFFF0", "-o", file("16.mot")});
     EXPECT_EQ(r.status, 0) << r.err;
     // count 15 + address FF FF FF F0 + sixteen FF: sum 0x13F2, checksum 0x0D.
-    EXPECT_NE(read_text(file("16.mot")).find("\r\nS315FFFFFFF0" + std::string(32, 'F') + "0D\r\n"), std::string::npos);
+    EXPECT_NE(read_file(file("16.mot")).find("\r\nS315FFFFFFF0" + std::string(32, 'F') + "0D\r\n"), std::string::npos);
     write_bytes(file("32.bin"), std::vector<uint8_t>(32, 0));
     r = run({"mot", file("32.bin"), "--base", "0xFFFFFFF0", "-o", file("32.mot")});
     EXPECT_EQ(r.status, 2);

@@ -2,8 +2,10 @@
 // the printer-control library (include/tzpusb.h).
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "common/command_line.h"
 #include "common/result_meanings.h"
 #include "tool.h"
 
@@ -20,29 +22,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", tool.options.json, "print one JSON document per command");
     register_all_commands(app, tool);
 
-    // An unknown first word would otherwise only be reported as a missing command.
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (word == "--serial") {
-            ++i;
-            continue;
-        }
-        if (word.empty() || word[0] == '-') continue;
-        try {
-            app.get_subcommand(word);
-        } catch (const CLI::OptionNotFound&) {
-            std::cerr << "TZ5170Ctl: unknown command \"" << word << "\"\nRun with --help for more information.\n";
-            return kExitUsage;
-        }
-        break;
-    }
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        int status = app.exit(e);  // help on stdout; errors on stderr
-        return status == 0 ? kExitOk : kExitUsage;
-    }
+    if (std::optional<int> status = tz::tools::parse_command_line(app, argc, argv, {"--serial"})) return *status;
 
     try {
         if (tool.action) tool.action();

@@ -3,8 +3,10 @@
 // as the printer-control library and the upgrade program see them.
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "common/command_line.h"
 #include "tool.h"
 
 int main(int argc, char** argv) {
@@ -22,25 +24,7 @@ int main(int argc, char** argv) {
     register_mot(app, tool);
     register_inspect(app, tool);
 
-    // An unknown first word would otherwise only be reported as a missing command.
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (word.empty() || word[0] == '-') continue;
-        try {
-            app.get_subcommand(word);
-        } catch (const CLI::OptionNotFound&) {
-            std::cerr << "TZ5170Firmware: unknown command \"" << word << "\"\nRun with --help for more information.\n";
-            return kExitUsage;
-        }
-        break;
-    }
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        int status = app.exit(e);  // help on stdout; errors on stderr
-        return status == 0 ? kExitOk : kExitUsage;
-    }
+    if (std::optional<int> status = tz::tools::parse_command_line(app, argc, argv)) return *status;
 
     try {
         return tool.action ? tool.action() : kExitUsage;
