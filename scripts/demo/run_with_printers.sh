@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run_with_printers.sh BIN_DIR COMMAND...: starts two virtual printers in a
 # temporary folder, runs COMMAND with TZ5170_EMULATOR pointing at them, stops
-# the printers. Exits with the command's status.
+# the printers. Exits with the command's status. The printers run ten times
+# faster than real ones (a MAIN firmware rewrite takes 2 s instead of 20 s).
 set -euo pipefail
 bin="$1"
 shift
@@ -15,7 +16,8 @@ cleanup() {
 trap cleanup EXIT
 
 for serial in TZ000101 TZ000102; do
-  "$bin/TZ5170Emulator" --dir "$folder" --serial "$serial" --state "$folder/$serial.json" >/dev/null &
+  "$bin/TZ5170Emulator" --dir "$folder" --serial "$serial" --state "$folder/$serial.json" \
+    --time-scale 0.1 >/dev/null &
   pids+=("$!")
 done
 for serial in TZ000101 TZ000102; do
