@@ -49,7 +49,7 @@ void run_info(const Tool& tool) {
         firmware.push_back({{"index", i + 1}, {"name", name}, {"type", type}, {"date", date},
                             {"version_major", major}, {"version_minor", minor}, {"value", value}});
         char line[128];
-        std::snprintf(line, sizeof line, "  %zu  %-8s  %-16s  %-10s  %3u.%-3u  0x%04x\n", i + 1, name.c_str(),
+        std::snprintf(line, sizeof line, "  %zu  %-8s  %-16s  %-10s  %02X.%02X    0x%04x\n", i + 1, name.c_str(),
                       type.c_str(), date.c_str(), major, minor, value);
         human += line;
     }
