@@ -38,9 +38,10 @@ bool announce(PrinterContext& context, int kind, int restart, uint32_t length, R
 }  // namespace
 
 bool start_download_mode(PrinterContext& context, int kind, int restart, uint32_t length, ResultCode& code) {
+    // Every announcement starts the count afresh, also one that fails.
+    if (context.download) *context.download = DownloadTransfer{};
     DownloadTransfer* transfer = usable_transfer(context, code);
     if (transfer == nullptr) return false;
-    *transfer = DownloadTransfer{};
     if (kind != kDownloadDsp && kind != kDownloadMain && kind != kDownloadTable && kind != kDownloadUsb) {
         code = TZP_BAD_PARAMETER;
         return false;
