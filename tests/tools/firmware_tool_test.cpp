@@ -265,4 +265,26 @@ TEST_F(FirmwareTool, HelpExitsZeroUsageErrorsTwoFailuresOne) {
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
 }
 
+// A package the upgrade program can run: every part file valid with the
+// package's version, the INI naming them, the launcher and the pattern folder.
+TEST_F(FirmwareTool, PackageHoldsAValidPartForEverySectionOfItsIni) {
+    const std::string dir = file("package");
+    json doc = run_json({"package", "--dir", dir, "--version", "06.05"}, 0);
+    EXPECT_EQ(doc["version"], "06.05");
+    const std::string ini = read_file(dir + "/TZ5170upgrade.ini");
+    for (const char* line : {"[USB]\nFILEPATH=firmware/usb.bin\n", "[MAIN_NEWPCB2]\nFILEPATH=firmware/main_newpcb2.bin\nRESET=1\n",
+                             "[TONECURVE]\nRESET=0\n", "MainFwVersionMajor=06\nMainFwVersionMinor=00\n"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line;
+    for (const auto& [name, part] : std::vector<std::pair<std::string, std::string>>{
+             {"usb", "USB"}, {"main_oldpcb", "MAIN"}, {"main_newpcb", "MAIN"}, {"main_newpcb2", "MAIN"}, {"dsp", "DSP"}, {"table", "TABLE"}}) {
+        json part_doc = run_json({"inspect", dir + "/firmware/" + name + ".bin", "--part", part}, 0);
+        EXPECT_EQ(part_doc["version"], "06.05") << name;
+    }
+    EXPECT_NE(read_bytes(dir + "/firmware/main_oldpcb.bin"), read_bytes(dir + "/firmware/main_newpcb.bin"));
+    EXPECT_EQ(read_file(dir + "/TZ5170_LM_Patterns_for_panoramic/Sandtexture_2464x3720_V1.ini"),
+              "[LAMINATE]\nPATTERN=Sandtexture_2464x3720_V1.bin\nTARGET=16\n");
+    EXPECT_EQ(std::filesystem::file_size(dir + "/TZ5170_LM_Patterns_for_panoramic/Sandtexture_2464x3720_V1.bin"), 9166080u);
+    EXPECT_NE(read_file(dir + "/LamiImageDl.sh").find("exec /bin/sh ./Sandtexture_2464x3720_V1.sh\n"), std::string::npos);
+}
+
 }  // namespace

@@ -1,7 +1,5 @@
 // make: a part image for tests and demonstrations, valid by default, with the
-// faults a tester asks for. The body is pseudo-random (splitmix64 from the
-// seed), so that images differ and their sums mean something; the header
-// block is zero but for the identifier and the version.
+// faults a tester asks for.
 #include <algorithm>
 #include <cstring>
 #include <iostream>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "image_layout.h"
+#include "part_image.h"
 #include "tool.h"
 
 namespace tz::firmware {
@@ -16,9 +15,6 @@ namespace tz::firmware {
 namespace {
 
 constexpr uint64_t kLargestImage = uint64_t{1} << 30;
-constexpr char kWrongIdentifier[] = "TZP-K2207-4";
-constexpr uint8_t kWrongFirstByte = 0x00;
-constexpr char kWrongVersionCharacter = 'G';
 
 struct MakeArgs {
     std::string part;
@@ -30,77 +26,6 @@ struct MakeArgs {
     bool bad_first_byte = false;
     int bad_version_digit = 0;  // 1..4, 0: none
 };
-
-struct ImageRequest {
-    Part part = Part::Main;
-    uint8_t major = 0, minor = 0;
-    size_t size = 0;
-    uint64_t seed = 0;
-    bool bad_identifier = false;
-    bool bad_first_byte = false;
-    int bad_version_digit = 0;
-};
-
-uint64_t splitmix64(uint64_t& state) {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-}
-
-// Without --seed: one seed per part and version.
-uint64_t default_seed(Part part, uint8_t major, uint8_t minor) {
-    return 0x51700000ULL | (static_cast<uint64_t>(part) << 16) | (uint64_t{major} << 8) | minor;
-}
-
-// Copies what of [offset, offset + size) lies inside the image.
-void put(std::vector<uint8_t>& image, size_t offset, const void* data, size_t size) {
-    if (offset >= image.size()) return;
-    std::memcpy(image.data() + offset, data, std::min(size, image.size() - offset));
-}
-
-std::vector<uint8_t> build_image(const ImageRequest& request) {
-    std::vector<uint8_t> image(request.size);
-    uint64_t state = request.seed;
-    for (size_t i = 0; i < image.size(); i += 8) {
-        uint64_t word = splitmix64(state);
-        for (size_t k = 0; k < 8 && i + k < image.size(); ++k) image[i + k] = static_cast<uint8_t>(word >> (8 * k));
-    }
-
-    const Layout& layout = layout_of(request.part);
-    const uint8_t zeros[kHeaderBlockSize] = {};
-    put(image, layout.block, zeros, sizeof zeros);
-    put(image, layout.identifier, request.bad_identifier ? kWrongIdentifier : kModelIdentifier, kIdentifierSize);
-
-    uint8_t version[kVersionSize] = {};
-    const char* digits = "0123456789ABCDEF";
-    switch (request.part) {
-    case Part::Usb:
-        version[0] = request.major;
-        version[1] = request.minor;
-        put(image, layout.version, version, 2);
-        break;
-    case Part::Main:
-    case Part::Dsp:
-        version[0] = static_cast<uint8_t>(digits[request.major >> 4]);
-        version[1] = static_cast<uint8_t>(digits[request.major & 15]);
-        version[2] = static_cast<uint8_t>(digits[request.minor >> 4]);
-        version[3] = static_cast<uint8_t>(digits[request.minor & 15]);
-        if (request.bad_version_digit > 0) version[request.bad_version_digit - 1] = kWrongVersionCharacter;
-        put(image, layout.version, version, kVersionSize);
-        break;
-    case Part::Table:
-        // Nibbles, low one first: major = byte 1 * 16 + byte 0.
-        version[0] = request.major & 15;
-        version[1] = request.major >> 4;
-        version[2] = request.minor & 15;
-        version[3] = request.minor >> 4;
-        put(image, layout.version, version, kVersionSize);
-        break;
-    }
-    if (request.part == Part::Usb && !image.empty()) image[0] = request.bad_first_byte ? kWrongFirstByte : kUsbFirstByte;
-    return image;
-}
 
 int run_make(const Tool& tool, const MakeArgs& args) {
     std::optional<Part> part = part_from_name(args.part);

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     register_make(app, tool);
     register_mot(app, tool);
     register_inspect(app, tool);
+    register_package(app, tool);
 
     if (std::optional<int> status = tz::tools::parse_command_line(app, argc, argv)) return *status;
 

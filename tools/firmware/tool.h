@@ -40,6 +40,7 @@ struct Tool {
 void register_make(CLI::App& app, Tool& tool);
 void register_mot(CLI::App& app, Tool& tool);
 void register_inspect(CLI::App& app, Tool& tool);
+void register_package(CLI::App& app, Tool& tool);
 
 // A number from decimal or 0x-prefixed hex within [low, high]; throws UsageError.
 uint64_t parse_number(const std::string& text, uint64_t low, uint64_t high, const char* what);
