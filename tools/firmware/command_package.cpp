@@ -128,10 +128,15 @@ int run_package(const Tool& tool, const PackageArgs& args) {
     std::string launcher =
         "#!/bin/sh\n"
         "# Started by the upgrade program after it wrote the pattern folder's script\n"
-        "# for one printer: runs that script, the laminate pattern program, there.\n";
+        "# for one printer: runs that script, the laminate pattern program, there.\n"
+        "# While it runs, a file laminate-running.<pid> beside this script says so.\n";
     if (!programs.empty()) launcher += "PATH=\"" + programs.string() + ":$PATH\"\nexport PATH\n";
-    launcher += "cd \"$(dirname \"$0\")/" + std::string(kPatternFolder) + "\" || exit 1\n"
-                "exec /bin/sh ./Sandtexture_2464x3720_V1.sh\n";
+    launcher += "cd \"$(dirname \"$0\")\" || exit 1\n"
+                "running=\"$PWD/laminate-running.$$\"\n"
+                ": > \"$running\"\n"
+                "trap 'rm -f \"$running\"' EXIT\n"
+                "cd " + std::string(kPatternFolder) + " || exit 1\n"
+                "/bin/sh ./Sandtexture_2464x3720_V1.sh\n";
     write_text(dir / "LamiImageDl.sh", launcher);
     files.push_back((dir / "LamiImageDl.sh").string());
 
