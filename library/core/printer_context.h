@@ -10,6 +10,7 @@
 #include "device_table.h"
 #include "command_sender.h"
 #include "printing/color_binding.h"
+#include "printing/mtf_kernel.h"
 #include "printing/print_job_state.h"
 #include "response_receiver.h"
 #include "result_codes.h"
@@ -76,6 +77,9 @@ public:
     AtomicSerial selected_printer_serial;
 
     PrintJobState job;
+    // The sharpening kernel of the next page start; the identity, disabled,
+    // from creation on.
+    MtfKernel mtf = MtfKernel::identity();
 
     // Device numbers enumeration looks at; every number the USB control
     // library can report, so that printers that come back are found.

@@ -1,11 +1,15 @@
-// The exported C functions of printer information, printer status and device
-// actions: thin forwarders.
+// The exported C functions of printer information, printer status, device
+// actions and correction data: thin forwarders.
 #include "tzpusb.h"
 
 #include "core/forwarding.h"
+#include "gamma_tables.h"
+#include "laminate_pattern.h"
+#include "mtf_kernel.h"
 #include "printer_info_read.h"
 #include "printer_info_write.h"
 #include "status_actions.h"
+#include "tone_curves.h"
 
 #define TZ_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -49,4 +53,46 @@ TZ_EXPORT int tzpusb_setPrinterInfo(int tag, const void* data, const uint32_t* s
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
         return write_printer_info(context, tag, data, size, code);
     });
+}
+
+TZ_EXPORT int tzpusb_setPrinterToneCurve(int type, int kind, const void* data, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_printer_tone_curve(context, type, kind, data, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_getPrinterToneCurve(int type, int kind, uint16_t* values, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return get_printer_tone_curve(context, type, kind, values, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_setLaminatePattern(int kind, const void* data, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_laminate_pattern(context, kind, data, code);
+    });
+}
+
+// The gamma and kernel exports do not talk to the printer. Without a context
+// makeGamma and setmtf do nothing.
+TZ_EXPORT void tzpusb_makeGamma(int gamma_x100, uint8_t* t1, uint8_t* t2, uint8_t* t3) {
+    forward(nullptr, [=](PrinterContext&, ResultCode&) {
+        make_gamma(gamma_x100, t1, t2, t3);
+        return true;
+    });
+}
+
+TZ_EXPORT int tzpusb_getGamma(const char* path, uint8_t* t1, uint8_t* t2, uint8_t* t3, uint16_t* result) {
+    return forward(result, [=](PrinterContext&, ResultCode& code) { return read_gamma_file(path, t1, t2, t3, code); });
+}
+
+TZ_EXPORT void tzpusb_setmtf(const int32_t* kernel) {
+    forward(nullptr, [=](PrinterContext& context, ResultCode&) {
+        set_kernel(context.mtf, kernel);
+        return true;
+    });
+}
+
+TZ_EXPORT int tzpusb_getMtf(const char* path, int32_t* kernel, uint16_t* result) {
+    return forward(result, [=](PrinterContext&, ResultCode& code) { return read_kernel_file(path, kernel, code); });
 }
