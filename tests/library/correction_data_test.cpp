@@ -3,22 +3,17 @@
 // traffic byte for byte against a printer end that may answer one command
 // with several packets.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <deque>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fake_usbctrl/fake_usb.h"
 #include "library_session.h"
-#include "platform/pipe_io.h"
+#include "one_scripted_printer.h"
 #include "scripted_printer.h"
 #include "temp_folder.h"
 
@@ -29,78 +24,21 @@ using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::my_context;
 using tz::test::normal_answer;
-using tz::test::OpenLibrary;
 using tz::test::TempFolder;
 using Frames = std::vector<Bytes>;
 
 const Bytes kAck = normal_answer(0, 0);
 
-// The printer end: records every transfer and answers each with the next
-// scripted burst of messages (an empty burst: no answer, as after data).
-class BurstPrinter {
-public:
-    explicit BurstPrinter(int socket) : socket_(socket), thread_([this] { run(); }) {}
-    ~BurstPrinter() {
-        stop_ = true;
-        thread_.join();
-    }
-    void answer(Frames burst) {
-        std::lock_guard guard(lock_);
-        bursts_.push_back(std::move(burst));
-    }
-    Frames received() {
-        std::lock_guard guard(lock_);
-        return received_;
-    }
-
-private:
-    void run() {
-        std::vector<uint8_t> buffer(8192);
-        while (!stop_) {
-            auto got = tz::platform::pipe_read_timed(socket_, buffer.data(), buffer.size(), 20);
-            if (got.status != tz::platform::IoStatus::Ok) continue;
-            Frames burst;
-            {
-                std::lock_guard guard(lock_);
-                received_.emplace_back(buffer.begin(), buffer.begin() + static_cast<long>(got.bytes));
-                if (bursts_.empty()) continue;
-                burst = std::move(bursts_.front());
-                bursts_.pop_front();
-            }
-            for (const Bytes& message : burst) ::send(socket_, message.data(), message.size(), MSG_NOSIGNAL);
-        }
-    }
-
-    int socket_;
-    std::atomic<bool> stop_{false};
-    std::mutex lock_;
-    std::deque<Frames> bursts_;
-    Frames received_;
-    std::thread thread_;
-};
-
-class CorrectionData : public ::testing::Test {
+class CorrectionData : public tz::test::OneScriptedPrinter {
 protected:
-    void SetUp() override {
-        FakeUsb_Reset();
-        int printer = FakeUsb_AddPrinter("PRINTER0", 0x0F3C, 0x5A17);
-        library_ = std::make_unique<OpenLibrary>();
-        ASSERT_TRUE(library_->ok());
-        printer_ = std::make_unique<BurstPrinter>(FakeUsb_PrinterSocket(printer));
-    }
-    void TearDown() override {
-        library_.reset();
-        printer_.reset();
-        FakeUsb_Reset();
-    }
     std::string file(const std::string& name, const std::string& content) {
         std::string path = folder_.file(name);
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
     Frames received_after(size_t count) {
-        tz::test::eventually([&] { return printer_->received().size() >= count; }, std::chrono::milliseconds(3000));
-        return printer_->received();
+        tz::test::eventually([&] { return script_->received().size() >= count; }, std::chrono::milliseconds(3000));
+        return script_->received();
     }
     uint16_t read_mtf(const std::string& text, std::array<int32_t, 9>& kernel) {
         uint16_t code = 0xFFFF;
@@ -109,8 +47,6 @@ protected:
     }
 
     TempFolder folder_;
-    std::unique_ptr<OpenLibrary> library_;
-    std::unique_ptr<BurstPrinter> printer_;
 };
 
 // A data packet after the Read Tone Curve answer: packet number, count, data.
@@ -222,9 +158,9 @@ TEST_F(CorrectionData, KernelFromFileAndItsInstallation) {
 
 TEST_F(CorrectionData, ToneCurveDownloadAndReset) {
     Bytes curve = wire_curve(1536);
-    printer_->answer({kAck});
-    printer_->answer({});  // the curve data: no answer
-    printer_->answer({kAck});
+    script_->answer_burst({kAck});
+    script_->answer_burst({});  // the curve data: no answer
+    script_->answer_burst({kAck});
     uint16_t code = 0xFFFF;
     EXPECT_EQ(tzpusb_setPrinterToneCurve(2, 3, curve.data(), &code), 1);
     EXPECT_EQ(code, 0);
@@ -243,7 +179,7 @@ TEST_F(CorrectionData, ToneCurveDownloadAndReset) {
                                          {0x04, 0x40, 0x02, 0x00, 0x04, 0x01}}));
 
     // A refused announcement sends no data; the code is folded.
-    printer_->answer({error_answer(0x01)});
+    script_->answer_burst({error_answer(0x01)});
     EXPECT_EQ(tzpusb_setPrinterToneCurve(1, 4, curve.data(), &code), 0);
     EXPECT_EQ(code, 2600);
     Frames got = received_after(4);
@@ -255,7 +191,7 @@ TEST_F(CorrectionData, ToneCurveReadBackInHostOrderNeverBeyond1536Bytes) {
     std::array<uint16_t, 800> values{};
     values.fill(0xABCD);
     uint16_t code = 0xFFFF;
-    printer_->answer(curve_answer(1536, wire_curve(1536)));
+    script_->answer_burst(curve_answer(1536, wire_curve(1536)));
     EXPECT_EQ(tzpusb_getPrinterToneCurve(2, 4, values.data(), &code), 1);
     EXPECT_EQ(code, 0);
     EXPECT_EQ((std::vector<uint16_t>{values[0], values[1], values[3], values[767], values[768]}),
@@ -264,23 +200,23 @@ TEST_F(CorrectionData, ToneCurveReadBackInHostOrderNeverBeyond1536Bytes) {
 
     // A printer that announces more: 1536 bytes stored, the rest read and dropped.
     values.fill(0xABCD);
-    printer_->answer(curve_answer(1600, wire_curve(1600)));
+    script_->answer_burst(curve_answer(1600, wire_curve(1600)));
     EXPECT_EQ(tzpusb_getPrinterToneCurve(1, 1, values.data(), &code), 0);
     EXPECT_EQ(code, 1006);
     EXPECT_EQ((std::vector<uint16_t>{values[767], values[768], values[799]}),
               (std::vector<uint16_t>{0xFEAB, 0xABCD, 0xABCD}));
 
     // A count byte that disagrees: the packet is taken, success with 2600.
-    printer_->answer({answer_with({0x04, 0x00}), curve_packet(1, {0x12, 0x34, 0x56, 0x78}, 3)});
+    script_->answer_burst({answer_with({0x04, 0x00}), curve_packet(1, {0x12, 0x34, 0x56, 0x78}, 3)});
     EXPECT_EQ(tzpusb_getPrinterToneCurve(1, 2, values.data(), &code), 1);
     EXPECT_EQ(code, 2600);
     EXPECT_EQ((std::vector<uint16_t>{values[0], values[1]}), (std::vector<uint16_t>{0x1234, 0x5678}));
 
     // Nothing announced: one packet is still read; without it the read fails.
-    printer_->answer({answer_with({0x00, 0x00}), curve_packet(1, {})});
+    script_->answer_burst({answer_with({0x00, 0x00}), curve_packet(1, {})});
     EXPECT_EQ(tzpusb_getPrinterToneCurve(1, 3, values.data(), &code), 1);
     EXPECT_EQ(code, 0);
-    printer_->answer({answer_with({0x00, 0x00})});
+    script_->answer_burst({answer_with({0x00, 0x00})});
     EXPECT_EQ(tzpusb_getPrinterToneCurve(1, 3, values.data(), &code), 0);
     EXPECT_EQ(code, 2600);
 
@@ -294,7 +230,7 @@ TEST_F(CorrectionData, ToneCurveReadBackInHostOrderNeverBeyond1536Bytes) {
 TEST_F(CorrectionData, LaminatePatternGoesOutInPiecesAndIsReset) {
     Bytes pattern(9166080);
     for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i * 7 + (i >> 12));
-    printer_->answer({kAck});
+    script_->answer_burst({kAck});
     uint16_t code = 0xFFFF;
     EXPECT_EQ(tzpusb_setLaminatePattern(0, pattern.data(), &code), 1);
     EXPECT_EQ(code, 0);
@@ -307,7 +243,7 @@ TEST_F(CorrectionData, LaminatePatternGoesOutInPiecesAndIsReset) {
     for (size_t i = 1; i < got.size(); ++i) sent.insert(sent.end(), got[i].begin(), got[i].end());
     EXPECT_TRUE(sent == pattern);
 
-    printer_->answer({kAck});
+    script_->answer_burst({kAck});
     EXPECT_EQ(tzpusb_setLaminatePattern(2, nullptr, &code), 1);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(tzpusb_setLaminatePattern(1, pattern.data(), &code), 0);

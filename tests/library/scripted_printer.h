@@ -26,9 +26,12 @@ public:
     }
 
     // Answers, in order; a transfer with no answer left gets none.
-    void answer(const Bytes& frame) {
+    void answer(const Bytes& frame) { answer_burst({frame}); }
+    // The next transfer is answered with these messages in a row (none: the
+    // transfer is taken without an answer, as data is).
+    void answer_burst(std::vector<Bytes> messages) {
         std::lock_guard guard(lock_);
-        answers_.push_back(frame);
+        answers_.push_back(std::move(messages));
     }
     std::vector<Bytes> received() {
         std::lock_guard guard(lock_);
@@ -41,7 +44,7 @@ private:
             uint8_t buffer[8192];
             auto got = platform::pipe_read_timed(socket_, buffer, sizeof buffer, 20);
             if (got.status != platform::IoStatus::Ok) continue;
-            Bytes reply;
+            std::vector<Bytes> reply;
             {
                 std::lock_guard guard(lock_);
                 received_.emplace_back(buffer, buffer + got.bytes);
@@ -49,14 +52,14 @@ private:
                 reply = answers_.front();
                 answers_.pop_front();
             }
-            ::send(socket_, reply.data(), reply.size(), MSG_NOSIGNAL);
+            for (const Bytes& message : reply) ::send(socket_, message.data(), message.size(), MSG_NOSIGNAL);
         }
     }
 
     int socket_;
     std::atomic<bool> stop_{false};
     std::mutex lock_;
-    std::deque<Bytes> answers_;
+    std::deque<std::vector<Bytes>> answers_;
     std::vector<Bytes> received_;
     std::thread thread_;
 };
