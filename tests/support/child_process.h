@@ -29,7 +29,9 @@ inline std::string read_file(const std::string& path) {
 // A child process with stdout and stderr in files; killed if still running at the end.
 class Child {
 public:
-    Child(const std::string& program, const std::vector<std::string>& args, const tz::test::TempFolder& folder) {
+    // `working_directory`, when given, is the child's current folder.
+    Child(const std::string& program, const std::vector<std::string>& args, const tz::test::TempFolder& folder,
+          const std::string& working_directory = {}) {
         static int serial = 0;
         std::string stem = folder.file("out" + std::to_string(++serial));
         out_path_ = stem + ".stdout";
@@ -43,6 +45,7 @@ public:
         ::posix_spawn_file_actions_init(&actions);
         ::posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!working_directory.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str());
         if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         ::posix_spawn_file_actions_destroy(&actions);
     }

@@ -1,0 +1,24 @@
+// Waiting for the printer to finish rewriting its flash memory after a
+// part download, and the two readings of the status that decide it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tz::upgrade {
+
+// A: after MAIN and DSP, and after TABLE when the tone curves are not reset.
+// B: after TABLE when they are: the printer must be fully idle.
+enum class Classifier { A, B };
+
+enum class StatusClass { Finished, Failed, Waiting };
+
+StatusClass classify_status(int code, Classifier classifier);
+
+// Polls the printer's status without pause until the rewrite has finished
+// (0, the library context left open for the next step) or failed (-1). A
+// rewrite that has not finished after `limit_ms` program milliseconds counts
+// as failed, as a lost printer does.
+int wait_for_rewrite(const std::string& serial, Classifier classifier, int64_t limit_ms);
+
+}  // namespace tz::upgrade
