@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: set-up, build, then start two virtual printers, find them
 # through our USB control library, drive them through the printer-control
-# library, and rewrite their MAIN firmware with a file made for the purpose.
+# library, then upgrade both with the firmware upgrade program from a firmware
+# package made for the purpose: parts, restart, densities and laminate pattern.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
@@ -15,8 +16,8 @@ exec scripts/demo/run_with_printers.sh "$bin" bash -c '
   echo "== the service tool"
   "$0/TZ5170Ctl" list
   "$0/TZ5170Ctl" --serial TZ000101 info
-  echo "== a MAIN firmware update of both printers"
-  firmware="$(mktemp -d /tmp/tz5170-firmware.XXXXXX)"
-  trap "rm -rf \"$firmware\"" EXIT
-  "$0/TZ5170Firmware" make MAIN --version 06.00 -o "$firmware/main.bin" &&
-    "$0/tz5170-firmware-demo" "$firmware/main.bin"' "$bin"
+  echo "== the upgrade program on a firmware package made for both printers"
+  scripts/demo/upgrade_demo.sh "$0"
+  echo
+  echo "== firmware afterwards"
+  for serial in TZ000101 TZ000102; do "$0/TZ5170Ctl" --serial "$serial" info | sed -n "1,2p;4,10p"; done' "$bin"

@@ -118,7 +118,7 @@ int run_package(const Tool& tool, const PackageArgs& args) {
     ini += "[TONECURVE]\nRESET=" + std::to_string(args.tone_curve_reset) + "\n";
     ini += "[TIME]\nUSB_WAIT_TIME=30000\nMAIN_WAIT_TIME=60000\nDSP_WAIT_TIME=30000\nTABLE_WAIT_TIME=10000\n"
            "DISP_WAIT_TIME=1000\nSTATUS_TIME=120000\nUSB_TIME_OUT=120\nMAIN_TIME_OUT=120\nDSP_TIME_OUT=120\n"
-           "TABLE_TIME_OUT=120\nREWRITE_LIMIT=600000\n";
+           "TABLE_TIME_OUT=120\nREWRITE_LIMIT=600000\nREADY_LIMIT=600000\n";
     ini += "[Force_FW_Download]\nForceDownlload=0\n";
     ini += "[Laminate_Image_Download]\nMainFwVersionMajor=" + two_hex(threshold->major) +
            "\nMainFwVersionMinor=" + two_hex(threshold->minor) + "\n";
