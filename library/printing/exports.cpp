@@ -3,7 +3,10 @@
 #include "tzpusb.h"
 
 #include "core/forwarding.h"
+#include "cut_list.h"
 #include "gamma_tables.h"
+#include "image_format.h"
+#include "job_control.h"
 #include "laminate_pattern.h"
 #include "mtf_kernel.h"
 #include "printer_info_read.h"
@@ -95,4 +98,32 @@ TZ_EXPORT void tzpusb_setmtf(const int32_t* kernel) {
 
 TZ_EXPORT int tzpusb_getMtf(const char* path, int32_t* kernel, uint16_t* result) {
     return forward(result, [=](PrinterContext&, ResultCode& code) { return read_kernel_file(path, kernel, code); });
+}
+
+TZ_EXPORT int tzpusb_imageformat(int format, int channels, int bits_per_channel, int width, int height, int offset_x,
+                                 int offset_y, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_image_format(context, format, channels, bits_per_channel, width, height, offset_x, offset_y, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_copies(int copies, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        set_copies(context, copies, code);
+        return true;
+    });
+}
+
+TZ_EXPORT int tzpusb_setCutList(const void* cut_list, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) { return set_cut_list(context, cut_list, code); });
+}
+
+TZ_EXPORT int tzpusb_cancelCopies(int print_id, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) { return cancel_copies(context, print_id, code); });
+}
+
+TZ_EXPORT int tzpusb_getPrintIDStatus(int print_id, void* status, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return print_id_status(context, print_id, status, code);
+    });
 }

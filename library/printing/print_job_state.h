@@ -29,6 +29,15 @@ constexpr std::array<LaminateStringSlot, kLaminateSlotCount> initial_laminate_sl
     return slots;
 }
 
+inline constexpr size_t kCutCount = 36;
+inline constexpr uint8_t kNoCutList = 0xFF;
+
+// The cut list sent to the printer: a count (0xFF: none) and 36 cut values.
+struct CutListState {
+    uint8_t count = kNoCutList;
+    std::array<uint16_t, kCutCount> cuts{};
+};
+
 struct PrintJobState {
     uint16_t copies = 1;
     uint16_t image_width = 0;
@@ -47,6 +56,7 @@ struct PrintJobState {
     uint32_t bytes_expected = 0;
     bool print_area_set = false;
     std::array<LaminateStringSlot, kLaminateSlotCount> laminate_strings = initial_laminate_slots();
+    CutListState cut_list;
 };
 
 }  // namespace tz::lib

@@ -1,0 +1,33 @@
+#include "image_format.h"
+
+#include "core/printer_context.h"
+
+namespace tz::lib {
+
+bool set_image_format(PrinterContext& context, int format, int channels, int bits_per_channel, int width, int height,
+                      int offset_x, int offset_y, ResultCode& code) {
+    const auto low = [](int value) { return static_cast<uint16_t>(value); };
+    const uint16_t f = low(format), c = low(channels), bits = low(bits_per_channel);
+    const uint16_t w = low(width), h = low(height), x = low(offset_x), y = low(offset_y);
+    code = TZP_BAD_PARAMETER;
+    if (w < 1 || w > kLargestImageSide || h < 1 || h > kLargestImageSide || (f != 3 && f != 4) || c != 3 || bits != 8)
+        return false;
+    PrintJobState& job = context.job;
+    job.image_format = f;
+    job.channels = c;
+    if (uint32_t{w} + x > job.area_width) return false;
+    job.image_width = w;
+    job.offset_x = x;
+    if (uint32_t{h} + y > job.area_height) return false;
+    job.image_height = h;
+    job.offset_y = y;
+    code = TZP_OK;
+    return true;
+}
+
+void set_copies(PrinterContext& context, int copies, ResultCode& code) {
+    context.job.copies = static_cast<uint16_t>(copies);
+    code = TZP_OK;
+}
+
+}  // namespace tz::lib
