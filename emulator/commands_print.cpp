@@ -38,7 +38,8 @@ Answer print(Engine& e, Session& session, const Command& c) {
     DataPhase data;
     data.target = DataPhase::Target::Page;
     data.expected = bytes;
-    data.job_id = e.machine.add_job(page, bytes, !e.options.output_folder.empty());
+    data.job_id = e.machine.add_job(page, bytes, !e.options.output_folder.empty(), e.settings.laminate_strings,
+                                    e.settings.cut_list);
     e.settings.last_tag30 = page.tag30;
     Bytes ack = e.ack();
     e.start_data(session, std::move(data));

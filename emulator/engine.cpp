@@ -119,7 +119,16 @@ void Engine::advance() {
             if (!options.output_folder.empty() && event.job.pixels) {
                 char name[64];
                 std::snprintf(name, sizeof name, "-%06u-job%03u.png", state.prints, event.job.page.number);
-                printed_.push_back({options.output_folder + "/" + state.serial + name, event.job.page, event.job.pixels});
+                PrintedCopy copy;
+                copy.path = options.output_folder + "/" + state.serial + name;
+                copy.serial = state.serial;
+                copy.print_number = state.prints;
+                copy.copy = event.job.printed;
+                copy.page = event.job.page;
+                copy.laminate_strings = event.job.laminate_strings;
+                copy.cut_list = event.job.cut_list;
+                copy.pixels = event.job.pixels;
+                printed_.push_back(std::move(copy));
             }
             persist();
             break;

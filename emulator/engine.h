@@ -57,23 +57,9 @@ struct Session {
     std::optional<DataPhase> data;
 };
 
-struct LaminateString {
-    uint8_t slot = 0;
-    uint16_t value_a = 0;
-    uint16_t value_b = 0;
-    uint8_t value_c = 0;
-    uint8_t value_d = 0;
-    std::string text;
-};
-
-struct CutList {
-    uint8_t count = 0xFF;  // 0xFF: no cuts
-    std::array<uint16_t, 36> cuts{};
-};
-
 // Settings that live until the printer is switched off.
 struct Settings {
-    std::array<std::optional<LaminateString>, 12> laminate_strings;
+    LaminateStrings laminate_strings;
     CutList cut_list;
     uint8_t operation_button = 0;
     bool standby = false;

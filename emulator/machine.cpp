@@ -70,8 +70,8 @@ std::vector<MachineEvent> Machine::advance(int64_t now) {
             event.at = due;
             event.job = job;
             events.push_back(std::move(event));
-            if (job.printed >= job.page.copies) {
-                finish_job(copy_position, kJobWordFinished);
+            if (job.printed >= job.last_copy) {
+                finish_job(copy_position, job.cancelled ? kJobWordCancelled : kJobWordFinished);
                 start_next_copy(due);
             } else {
                 job.copy_due = due + times_.copy;
@@ -158,7 +158,7 @@ std::array<JobRecord, kJobRecordCount> Machine::job_records() const {
         if (!positions_[i]) continue;
         const Job& job = *positions_[i];
         records[i].number = job.page.number;
-        records[i].copies = job.page.copies;
+        records[i].copies = job.last_copy;
         records[i].printed = job.printed;
         records[i].received_percent =
             job.bytes_expected == 0 ? 100
@@ -180,13 +180,17 @@ const Job* Machine::find_number(uint8_t number) const {
     return nullptr;
 }
 
-uint64_t Machine::add_job(const PageSetup& page, uint32_t bytes_expected, bool keep_pixels) {
+uint64_t Machine::add_job(const PageSetup& page, uint32_t bytes_expected, bool keep_pixels,
+                          const LaminateStrings& laminate_strings, const CutList& cut_list) {
     for (std::optional<Job>& position : positions_) {
         if (position) continue;
         Job job;
         job.id = next_id_++;
         job.sequence = job.id;
         job.page = page;
+        job.laminate_strings = laminate_strings;
+        job.cut_list = cut_list;
+        job.last_copy = page.copies;
         job.bytes_expected = bytes_expected;
         job.state = bytes_expected == 0 ? kJobWaiting : kJobReceiving;
         if (keep_pixels) job.pixels = std::make_shared<std::vector<uint8_t>>();
@@ -226,7 +230,11 @@ void Machine::cancel(uint8_t number, int64_t now) {
         if (!job || job->held || job->page.number != number) continue;
         if (job->state == kJobPrinting) {
             // The copy under the head comes out; no more after it.
-            job->page.copies = static_cast<uint16_t>(job->printed + 1);
+            const uint16_t last = static_cast<uint16_t>(job->printed + 1);
+            if (last < job->last_copy) {
+                job->last_copy = last;
+                job->cancelled = true;
+            }
         } else {
             finish_job(i, kJobWordCancelled);
             start_next_copy(now);
@@ -258,6 +266,7 @@ void Machine::hold_free_positions() {
         job.sequence = job.id;
         job.page.number = number;
         job.page.copies = 1;
+        job.last_copy = 1;
         job.state = kJobWaiting;
         job.held = true;
         position = std::move(job);

@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "firmware_image.h"
@@ -54,6 +55,21 @@ struct PageSetup {
     uint8_t tag30 = 0;
 };
 
+struct LaminateString {
+    uint8_t slot = 0;
+    uint16_t value_a = 0;
+    uint16_t value_b = 0;
+    uint8_t value_c = 0;
+    uint8_t value_d = 0;
+    std::string text;
+};
+using LaminateStrings = std::array<std::optional<LaminateString>, 12>;  // slot 1..12
+
+struct CutList {
+    uint8_t count = 0xFF;  // 0xFF: no cuts
+    std::array<uint16_t, 36> cuts{};
+};
+
 // What Get Printer ID Status reports about a job number.
 inline constexpr uint16_t kJobWordUnknown = 0x0000;
 inline constexpr uint16_t kJobWordReceiving = 0x0001;
@@ -66,6 +82,11 @@ struct Job {
     uint64_t id = 0;
     uint64_t sequence = 0;  // order of arrival
     PageSetup page;
+    // The settings the page was accepted with, as the host had made them then.
+    LaminateStrings laminate_strings;
+    CutList cut_list;
+    uint16_t last_copy = 0;  // the page's copies, fewer once cancelled
+    bool cancelled = false;
     uint16_t printed = 0;
     uint32_t bytes_expected = 0;
     uint32_t bytes_received = 0;
@@ -107,7 +128,8 @@ public:
     std::array<JobRecord, kJobRecordCount> job_records() const;
     Job* find_job(uint64_t id);
     const Job* find_number(uint8_t number) const;
-    uint64_t add_job(const PageSetup& page, uint32_t bytes_expected, bool keep_pixels);
+    uint64_t add_job(const PageSetup& page, uint32_t bytes_expected, bool keep_pixels,
+                     const LaminateStrings& laminate_strings = {}, const CutList& cut_list = {});
     void job_data(uint64_t id, const uint8_t* data, size_t size);
     void job_data_complete(uint64_t id, int64_t now);
     void drop_job(uint64_t id);

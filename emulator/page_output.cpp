@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
 namespace tz::emulator {
 
@@ -32,6 +35,50 @@ bool write_page_png(const PrintedCopy& copy, std::string* error) {
     if (!png_image_write_to_file(&image, copy.path.c_str(), 0, sheet.data(), static_cast<png_int_32>(stride), nullptr)) {
         if (error) *error = copy.path + ": " + image.message;
         png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+std::string page_json_path(const std::string& png_path) {
+    return std::filesystem::path(png_path).replace_extension(".json").string();
+}
+
+bool write_page_json(const PrintedCopy& copy, std::string* error) {
+    using nlohmann::ordered_json;
+    const PageSetup& page = copy.page;
+    ordered_json cuts = ordered_json::array();
+    for (uint16_t cut : copy.cut_list.cuts) cuts.push_back(cut);
+    ordered_json strings = ordered_json::array();
+    for (const auto& string : copy.laminate_strings) {
+        if (!string) continue;
+        strings.push_back({{"slot", string->slot},
+                           {"value_a", string->value_a},
+                           {"value_b", string->value_b},
+                           {"value_c", string->value_c},
+                           {"value_d", string->value_d},
+                           {"text", string->text}});
+    }
+    ordered_json record = {
+        {"serial", copy.serial},
+        {"print", copy.print_number},
+        {"job", page.number},
+        {"copy", copy.copy},
+        {"copies", page.copies},
+        {"image", {{"width", page.width}, {"height", page.height}, {"offset_x", page.offset_x}, {"offset_y", page.offset_y}}},
+        {"print_area", {{"width", page.area_width}, {"height", page.area_height}}},
+        {"tag20", page.tag20},
+        {"tag30", page.tag30},
+        {"cut_list", {{"count", copy.cut_list.count}, {"cuts", std::move(cuts)}}},
+        {"laminate_strings", std::move(strings)},
+    };
+    const std::string path = page_json_path(copy.path);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    // Text bytes that are not UTF-8 come out as U+FFFD rather than stopping the page.
+    out << record.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';
+    out.close();
+    if (!out) {
+        if (error) *error = path + ": cannot write";
         return false;
     }
     return true;

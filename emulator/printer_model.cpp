@@ -11,7 +11,8 @@ namespace {
 void write_pages(const std::vector<PrintedCopy>& pages) {
     for (const PrintedCopy& page : pages) {
         std::string error;
-        if (!write_page_png(page, &error)) std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
+        if (!write_page_png(page, &error) || !write_page_json(page, &error))
+            std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
     }
 }
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -361,9 +363,28 @@ Bytes read_png(const std::string& path, uint32_t& width, uint32_t& height) {
     return pixels;
 }
 
+// Set Laminate String Command: slot, values A and B (LE16), C, D, text length, 20 text bytes.
+Bytes laminate_string(uint8_t slot, const std::string& text) {
+    Bytes payload = {slot, 0x34, 0x12, 0x02, 0x00, 0x05, 0x06, static_cast<uint8_t>(text.size())};
+    payload.insert(payload.end(), text.begin(), text.end());
+    payload.resize(28, 0);
+    return packet(0x08, 0x40, payload);
+}
+
+nlohmann::json read_json(const std::string& path) {
+    std::ifstream in(path);
+    return nlohmann::json::parse(in, nullptr, false);
+}
+
 TEST(PageData, PixelsAfterThePrintCommandComeOutAsPngPagesOnePerCopy) {
     TempFolder output;
     ModelHarness printer(1.0, output.path());
+    EXPECT_EQ(printer.ask(laminate_string(3, "TARVO")), kAck);
+    Bytes cuts(73, 0);
+    cuts[0] = 2;
+    cuts[1] = 0x00; cuts[2] = 0x04;  // 1024
+    cuts[3] = 0x10; cuts[4] = 0x00;  // 16
+    EXPECT_EQ(printer.ask(packet(0x09, 0x40, cuts)), kAck);
     EXPECT_EQ(printer.ask(kPrintJob1), kAck);
     // While the page data comes, another connection asks the status.
     auto other = printer.model().open_session();
@@ -372,6 +393,8 @@ TEST(PageData, PixelsAfterThePrintCommandComeOutAsPngPagesOnePerCopy) {
     EXPECT_EQ(Bytes(status.begin() + 38, status.begin() + 46), (Bytes{0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}));
     EXPECT_EQ(status[74], 7);  // the tag-30 setting of the page
     printer.stream(pixels_4x2());
+    // Settings made after the Print Command belong to the next page.
+    EXPECT_EQ(printer.ask(laminate_string(3, "OTHER")), kAck);
     status = printer.ask(kStatus);
     EXPECT_EQ(Bytes(status.begin() + 38, status.begin() + 46), (Bytes{0x01, 0x02, 0x00, 0x00, 0x00, 0x64, 0x00, 0x12}));
     EXPECT_EQ(status[70], 45);  // the head warms up while printing
@@ -388,9 +411,21 @@ TEST(PageData, PixelsAfterThePrintCommandComeOutAsPngPagesOnePerCopy) {
     EXPECT_EQ(pixel(1, 1), (Bytes{0, 0, 200}));
     EXPECT_EQ(pixel(4, 2), (Bytes{30, 20, 200}));
     EXPECT_EQ(pixel(5, 3), (Bytes{255, 255, 255}));
+    nlohmann::json expected = nlohmann::json::parse(R"({
+        "serial": "SN000001", "print": 1, "job": 1, "copy": 1, "copies": 2,
+        "image": {"width": 4, "height": 2, "offset_x": 1, "offset_y": 1},
+        "print_area": {"width": 6, "height": 4}, "tag20": 0, "tag30": 7,
+        "cut_list": {"count": 2, "cuts": [1024, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0]},
+        "laminate_strings": [{"slot": 3, "value_a": 4660, "value_b": 2, "value_c": 5, "value_d": 6, "text": "TARVO"}]
+    })");
+    EXPECT_EQ(read_json(output.file("SN000001-000001-job001.json")), expected);
 
     printer.wait_ms(10000);
     EXPECT_TRUE(std::filesystem::exists(output.file("SN000001-000002-job001.png")));
+    expected["print"] = 2;
+    expected["copy"] = 2;
+    EXPECT_EQ(read_json(output.file("SN000001-000002-job001.json")), expected);
     status = printer.ask(kStatus);
     EXPECT_EQ(status[45], 0);  // the position is free again
     EXPECT_EQ(Bytes(status.begin() + 18, status.begin() + 24), (Bytes{0x02, 0, 0, 0, 0xBA, 0x02}));  // 2 printed, 698 left
@@ -418,6 +453,41 @@ TEST(PageData, PrintCommandsWithArgumentsThePrinterCannotTakeAreRefused) {
     EXPECT_EQ(printer.ask(kPrintJob1), kAck);
     EXPECT_EQ(printer.send(pixels_4x2()).size(), 0u);
     EXPECT_EQ(printer.ask(kPrintJob1), kRefused);  // job 1 is in the printer already
+}
+
+TEST(PageData, PrinterTakesExactlyWidthTimesHeightTimesThreeBytes) {
+    TempFolder output;
+    ModelHarness printer(1.0, output.path());
+    // 40 x 40 in a 40 x 40 area: 4800 bytes, in a piece of 4096 and one of 704.
+    Bytes print = {0x01, 0x40, 0x12, 0x00, 0x05, 0x01, 0x00, 0x28, 0x00, 0x28, 0x00,
+                   0x28, 0x00, 0x28, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00};
+    EXPECT_EQ(printer.ask(print), kAck);
+    printer.stream(Bytes(4800, 0x40));
+    EXPECT_EQ(printer.ask(kStatus).at(45), 0x12);
+    printer.wait_ms(10000);
+    EXPECT_EQ(printer.model().state().prints, 1u);
+    EXPECT_EQ(read_json(output.file("SN000001-000001-job005.json"))["tag20"], 2);
+
+    // One byte more: the page is dropped and the next command refused.
+    print[4] = 6;
+    EXPECT_EQ(printer.ask(print), kAck);
+    printer.stream(Bytes(4096, 0x40));
+    EXPECT_TRUE(printer.send(Bytes(705, 0x40)).empty());
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_EQ(printer.ask(kStatus).at(45), 0);
+    EXPECT_EQ(printer.ask({0x07, 0x00, 0x01, 0x00, 0x06}), with(ready_header(9), {0x06, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}));
+
+    // One byte fewer: the page waits for its last byte, and after a minute without it is dropped.
+    print[4] = 7;
+    EXPECT_EQ(printer.ask(print), kAck);
+    printer.stream(Bytes(4799, 0x40));
+    printer.wait_ms(60001);
+    EXPECT_EQ(printer.ask(kStatus), kRefused);
+    EXPECT_EQ(printer.ask(kStatus).at(45), 0);
+    printer.wait_ms(20000);
+    EXPECT_EQ(printer.model().state().prints, 1u);
+    EXPECT_FALSE(std::filesystem::exists(output.file("SN000001-000002-job006.png")));
+    EXPECT_FALSE(std::filesystem::exists(output.file("SN000001-000002-job007.png")));
 }
 
 TEST(PageData, PageCutShortByItsConnectionIsDropped) {

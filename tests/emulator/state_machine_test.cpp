@@ -79,6 +79,42 @@ TEST(StateMachine, CancelDropsWaitingJobsAndTheCopiesStillToCome) {
     EXPECT_EQ(printer.model().state().prints, 1u);
 }
 
+TEST(StateMachine, CancelOfEveryJobOfAJobNotInThePrinterAndOfAPageStillArriving) {
+    ModelHarness printer;
+    EXPECT_EQ(printer.ask(print_job(1, 3)), kAck);
+    printer.stream(kPixels);
+    EXPECT_EQ(printer.ask(print_job(2, 2)), kAck);
+    printer.stream(kPixels);
+    printer.wait_ms(12000);  // copy 2 of job 1 is under the head
+    // Every job, as the host cancels them all: each job number of the two records.
+    EXPECT_EQ(printer.ask({0x02, 0x40, 0x01, 0x00, 0x01}), kAck);
+    EXPECT_EQ(printer.ask({0x02, 0x40, 0x01, 0x00, 0x02}), kAck);
+    Bytes status = printer.ask(kStatus);
+    // Job 1: now 2 copies, 1 printed, all data, printing; position 2 free.
+    EXPECT_EQ(Bytes(status.begin() + 38, status.begin() + 54),
+              (Bytes{0x01, 0x02, 0x00, 0x01, 0x00, 0x64, 0x00, 0x12, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(printer.ask({0x02, 0x40, 0x01, 0x00, 0x09}), kAck);  // not in the printer: nothing happens
+    EXPECT_EQ(job_word(printer, 1), 0x0100);
+    printer.wait_ms(8000);
+    EXPECT_EQ(printer.model().state().prints, 2u);
+    EXPECT_EQ(job_word(printer, 1), 0xFFFF);  // ended early: cancelled, not finished
+    EXPECT_EQ(job_word(printer, 2), 0xFFFF);
+    EXPECT_EQ(job_word(printer, 9), 0x0000);
+
+    // A page cancelled from another connection while its data still arrives:
+    // the rest is taken and dropped, and its connection goes on with commands.
+    auto sender = printer.model().open_session();
+    EXPECT_EQ(printer.ask(print_job(3), sender), kAck);
+    printer.stream(Bytes(6, 0x7F), sender);
+    EXPECT_EQ(printer.ask({0x02, 0x40, 0x01, 0x00, 0x03}), kAck);
+    EXPECT_EQ(printer.ask(kStatus)[45], 0);
+    printer.stream(Bytes(6, 0x7F), sender);
+    EXPECT_EQ(printer.ask(kStatus, sender), printer.ask(kStatus));
+    EXPECT_EQ(job_word(printer, 3, sender), 0xFFFF);
+    printer.wait_ms(10000);
+    EXPECT_EQ(printer.model().state().prints, 2u);
+}
+
 TEST(StateMachine, RestartReportsInitialisingForAWhileAndDropsTheJobs) {
     ModelHarness printer;
     EXPECT_EQ(printer.ask(print_job(1)), kAck);
