@@ -68,6 +68,13 @@ ResultCode PrinterContext::initialise() {
     if (!line_buffer.allocate(kLineBufferSize, 0)) return TZP_NO_MEMORY;
     if (!transfer_block.allocate(kTransferBlockSize, 0)) return TZP_NO_MEMORY;
     if (!line_assembly.allocate(kLineBufferSize, 0xFF)) return TZP_NO_MEMORY;
+    if (!converter) {
+        converter.reset(new (std::nothrow) ImageConverter(job, tables, mtf, matcher, sink));
+        if (!converter || !converter->allocate()) {
+            converter.reset();
+            return TZP_NO_MEMORY;
+        }
+    }
 
     if (!table.device_tables_ready) {
         devices.reset(0x00);
@@ -106,6 +113,7 @@ ResultCode PrinterContext::initialise_for_download(int mode) {
 }
 
 void PrinterContext::release() {
+    page_hold.release();
     release_device_mutexes(*this);
     work_buffer.free();
     line_buffer.free();
@@ -113,6 +121,7 @@ void PrinterContext::release() {
     transfer_block.free();
     transfer_sizes[0] = transfer_sizes[1] = 0;
     line_assembly.free();
+    converter.reset();
     close_devices(*this);
     color.unload();
     usb.unbind();

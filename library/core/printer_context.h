@@ -7,9 +7,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "acquisition.h"
 #include "device_table.h"
 #include "command_sender.h"
+#include "printing/channel_tables.h"
 #include "printing/color_binding.h"
+#include "printing/color_block_match.h"
+#include "printing/image_converter.h"
+#include "printing/page_stream.h"
 #include "printing/mtf_kernel.h"
 #include "printing/print_job_state.h"
 #include "response_receiver.h"
@@ -77,6 +82,14 @@ public:
     AtomicSerial selected_printer_serial;
 
     PrintJobState job;
+    // The write path: tables, colour matching, the converter and its way
+    // into the page stream.
+    ConversionTables tables;
+    BindingMatcher matcher{color};
+    PageStreamSink sink{*this};
+    std::unique_ptr<ImageConverter> converter;
+    // The printer held from a page's start to its end.
+    PrinterHold page_hold;
     // The sharpening kernel of the next page start; the identity, disabled,
     // from creation on.
     MtfKernel mtf = MtfKernel::identity();

@@ -7,6 +7,8 @@
 #include "gamma_tables.h"
 #include "image_format.h"
 #include "job_control.h"
+#include "page_start.h"
+#include "page_write.h"
 #include "laminate_pattern.h"
 #include "mtf_kernel.h"
 #include "printer_info_read.h"
@@ -125,5 +127,20 @@ TZ_EXPORT int tzpusb_cancelCopies(int print_id, uint16_t* result) {
 TZ_EXPORT int tzpusb_getPrintIDStatus(int print_id, void* status, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
         return print_id_status(context, print_id, status, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_startpage(uint16_t* print_id, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) { return start_page(context, print_id, code); });
+}
+
+TZ_EXPORT int tzpusb_write(const void* data, uint32_t* count, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) { return write_page(context, data, count, code); });
+}
+
+TZ_EXPORT int tzpusb_endpage(uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        end_page(context, code);
+        return true;
     });
 }

@@ -54,6 +54,7 @@ struct PrintJobState {
     uint32_t lines_processed = 0;
     uint32_t bytes_queued = 0;
     uint32_t bytes_expected = 0;
+    uint32_t bytes_written = 0;  // the running total of the page's writes
     bool print_area_set = false;
     std::array<LaminateStringSlot, kLaminateSlotCount> laminate_strings = initial_laminate_slots();
     CutListState cut_list;

@@ -1,0 +1,124 @@
+// A page through the exports: the page start's checks and packets and the
+// pixel stream's blocks against a scripted printer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "one_scripted_printer.h"
+
+namespace {
+
+using tz::test::Bytes;
+using tz::test::eventually;
+using tz::test::my_context;
+using tz::test::normal_answer;
+
+const Bytes kAck = normal_answer(0, 0);
+
+Bytes status_frame_with_jobs(uint8_t first, uint8_t first_state, uint8_t second, uint8_t second_state) {
+    Bytes frame = normal_answer();
+    frame[38] = first;
+    frame[45] = first_state;
+    frame[46] = second;
+    frame[53] = second_state;
+    return frame;
+}
+
+class Page : public tz::test::OneScriptedPrinter {
+protected:
+    // An image of width x height at (0, 0) in an area of the same size.
+    void describe(uint16_t width, uint16_t height, int format = 3) {
+        auto& job = my_context().job;
+        job.area_width = width;
+        job.area_height = height;
+        job.print_area_set = true;
+        uint16_t code = 0xFFFF;
+        ASSERT_EQ(tzpusb_imageformat(format, 3, 8, width, height, 0, 0, &code), 1) << code;
+    }
+    // The answers of a page start up to the Print Command's acknowledgement.
+    void answer_page_start(uint8_t first_job, uint8_t second_job, bool both_taken = false) {
+        script_->answer(normal_answer());  // the status
+        script_->answer(normal_answer());  // the job records: whether the printer answers,
+        script_->answer(status_frame_with_jobs(first_job, 1, second_job, 1));  // then the records
+        script_->answer(status_frame_with_jobs(first_job, both_taken ? 1 : 0, second_job, both_taken ? 1 : 0));
+        for (int i = 0; i < 12; ++i) script_->answer(kAck);  // the laminate strings
+        script_->answer(kAck);  // the Print Command
+    }
+    std::vector<Bytes> received_after(size_t count) {
+        eventually([&] { return script_->received().size() >= count; }, std::chrono::milliseconds(3000));
+        return script_->received();
+    }
+};
+
+TEST_F(Page, StartAllocatesTheJobNumberAndSendsThePrintCommand) {
+    describe(6, 4);
+    tzpusb_copies(2, nullptr);
+    answer_page_start(254, 255);
+    uint16_t id = 0xFFFF, code = 0xFFFF;
+    ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
+    EXPECT_EQ(id & 0xFF, 1);
+    EXPECT_TRUE(my_context().page_hold.held());
+    std::vector<Bytes> got = received_after(17);
+    ASSERT_EQ(got.size(), 17u);
+    // Job 1, 2 copies, 6 x 4 in a 6 x 4 area at (0, 0), tag-20 setting 2, 0, tag-30 setting 0.
+    EXPECT_EQ(got[16], (Bytes{0x01, 0x40, 0x12, 0x00, 0x01, 0x02, 0x00, 0x06, 0x00, 0x04, 0x00, 0x06, 0x00, 0x04,
+                              0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00}));
+    EXPECT_EQ(tzpusb_endpage(&code), 1);
+    EXPECT_FALSE(my_context().page_hold.held());
+    EXPECT_EQ(my_context().job.copies, 1);
+}
+
+TEST_F(Page, StartRefusesAndReleasesThePrinter) {
+    uint16_t id = 0xFFFF, code = 0xFFFF;
+    // No print area yet.
+    script_->answer(normal_answer());
+    EXPECT_EQ(tzpusb_startpage(&id, &code), 0);
+    EXPECT_EQ(code, 1006);
+    EXPECT_EQ(id, 0);
+    // Both job positions taken.
+    describe(6, 4);
+    answer_page_start(3, 0, true);
+    EXPECT_EQ(tzpusb_startpage(&id, &code), 0);
+    EXPECT_EQ(code, 2100);
+    EXPECT_FALSE(my_context().page_hold.held());
+    // Writing outside a page sends nothing.
+    const size_t sent = script_->received().size();
+    Bytes line(18, 7);
+    uint32_t count = static_cast<uint32_t>(line.size());
+    EXPECT_EQ(tzpusb_write(line.data(), &count, &code), 0);
+    EXPECT_EQ(code, 1006);
+    EXPECT_EQ(count, 0u);
+    count = 0;
+    EXPECT_EQ(tzpusb_write(line.data(), &count, &code), 1);  // 0 bytes: nothing to do
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(script_->received().size(), sent);
+}
+
+// 100 lines of 1000 pixels in blocks of 4096 bytes, the last of 992; lines
+// split across calls arrive whole and in order.
+TEST_F(Page, PixelsGoOutInBlocksTheLastOneAsSoonAsThePageIsComplete) {
+    describe(1000, 100);
+    answer_page_start(0, 0);
+    uint16_t id = 0, code = 0xFFFF;
+    ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
+    const size_t before = received_after(17).size();
+    Bytes page(300000);
+    for (size_t i = 0; i < page.size(); ++i) page[i] = static_cast<uint8_t>(i * 7 + i / 3000);
+    uint32_t first = 1500, second = 298500;
+    ASSERT_EQ(tzpusb_write(page.data(), &first, &code), 1) << code;
+    EXPECT_EQ(first, 1500u);
+    ASSERT_EQ(tzpusb_write(page.data() + 1500, &second, &code), 1) << code;
+    EXPECT_EQ(second, 298500u);
+    std::vector<Bytes> got = received_after(before + 74);
+    ASSERT_EQ(got.size(), before + 74);
+    Bytes stream;
+    for (size_t i = before; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].size(), i + 1 < got.size() ? 4096u : 992u) << i;
+        stream.insert(stream.end(), got[i].begin(), got[i].end());
+    }
+    EXPECT_TRUE(stream == page);
+    tzpusb_endpage(&code);
+}
+
+}  // namespace
