@@ -2,7 +2,6 @@
 // tone curves, the laminate pattern, firmware images and page pixels, and
 // how the printer refuses bad data.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <nlohmann/json.hpp>
 
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "model_harness.h"
+#include "png_file.h"
 #include "temp_folder.h"
 
 namespace {
@@ -23,6 +23,7 @@ using tz::test::kAck;
 using tz::test::kRefused;
 using tz::test::ModelHarness;
 using tz::test::packet;
+using tz::test::read_png;
 using tz::test::ready_header;
 using tz::test::TempFolder;
 using tz::test::with;
@@ -350,18 +351,6 @@ Bytes pixels_4x2() {
     return pixels;
 }
 
-Bytes read_png(const std::string& path, uint32_t& width, uint32_t& height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    Bytes pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    width = image.width;
-    height = image.height;
-    return pixels;
-}
 
 // Set Laminate String Command: slot, values A and B (LE16), C, D, text length, 20 text bytes.
 Bytes laminate_string(uint8_t slot, const std::string& text) {

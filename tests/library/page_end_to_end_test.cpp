@@ -1,7 +1,6 @@
 // Whole pages printed on a virtual printer through the exports, compared
 // pixel for pixel with the PNG it wrote.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstring>
 #include <filesystem>
@@ -9,25 +8,16 @@
 #include <vector>
 
 #include "library_session.h"
+#include "png_file.h"
 #include "printer_farm.h"
 
 namespace {
 
+using tz::test::read_png;
+
 using tz::test::eventually;
 using Bytes = std::vector<uint8_t>;
 
-Bytes read_png(const std::string& path, uint32_t& width, uint32_t& height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    Bytes pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    width = image.width;
-    height = image.height;
-    return pixels;
-}
 
 // Pages in the printer's order (format 3) and with the outer channels
 // exchanged (format 4) come out of a virtual printer as sent; each is the

@@ -13,17 +13,10 @@ using tz::test::Bytes;
 using tz::test::eventually;
 using tz::test::my_context;
 using tz::test::normal_answer;
+using tz::test::status_frame_with_jobs;
 
 const Bytes kAck = normal_answer(0, 0);
 
-Bytes status_frame_with_jobs(uint8_t first, uint8_t first_state, uint8_t second, uint8_t second_state) {
-    Bytes frame = normal_answer();
-    frame[38] = first;
-    frame[45] = first_state;
-    frame[46] = second;
-    frame[53] = second_state;
-    return frame;
-}
 
 class Page : public tz::test::OneScriptedPrinter {
 protected:

@@ -16,17 +16,9 @@ using tz::test::error_answer;
 using tz::test::eventually;
 using tz::test::my_context;
 using tz::test::normal_answer;
+using tz::test::status_frame_with_jobs;
 using tz::test::OneScriptedPrinter;
 
-// A status answer whose two job records hold these job numbers and states.
-Bytes status_frame_with_jobs(uint8_t first, uint8_t first_state, uint8_t second, uint8_t second_state) {
-    Bytes frame = normal_answer();
-    frame[38] = first;
-    frame[45] = first_state;
-    frame[46] = second;
-    frame[53] = second_state;
-    return frame;
-}
 
 const Bytes kAck = normal_answer(0, 0);
 

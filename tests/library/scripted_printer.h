@@ -84,4 +84,15 @@ inline Bytes error_answer(uint8_t error, uint8_t group = 0, uint8_t detail = 0, 
 
 inline const Bytes kGetStatus = {0x01, 0x00, 0x00, 0x00};
 
+// A status answer whose two job records hold these job numbers and states
+// (frame bytes 38 and 45, 46 and 53).
+inline Bytes status_frame_with_jobs(uint8_t first, uint8_t first_state, uint8_t second, uint8_t second_state) {
+    Bytes frame = normal_answer();
+    frame[38] = first;
+    frame[45] = first_state;
+    frame[46] = second;
+    frame[53] = second_state;
+    return frame;
+}
+
 }  // namespace tz::test
