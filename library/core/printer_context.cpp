@@ -63,7 +63,6 @@ ResultCode PrinterContext::initialise() {
     if (!usb.bind()) return TZP_NO_USB_LIBRARY;
     if (!download_mode_flag && !color.load()) return TZP_NO_COLOR_LIBRARY;
 
-    if (!work_buffer.allocate(kWorkBufferSize, 0)) return TZP_NO_MEMORY;
     if (!line_buffer.data) line_fill = 0;
     if (!line_buffer.allocate(kLineBufferSize, 0)) return TZP_NO_MEMORY;
     if (!transfer_block.allocate(kTransferBlockSize, 0)) return TZP_NO_MEMORY;
@@ -115,7 +114,6 @@ ResultCode PrinterContext::initialise_for_download(int mode) {
 void PrinterContext::release() {
     page_hold.release();
     release_device_mutexes(*this);
-    work_buffer.free();
     line_buffer.free();
     line_fill = 0;
     transfer_block.free();

@@ -28,7 +28,6 @@ class MotReader;
 struct DownloadTransfer;
 
 // Sizes of the buffers every context owns for printing.
-inline constexpr size_t kWorkBufferSize = 131072;
 inline constexpr size_t kLineBufferSize = 16392;
 inline constexpr size_t kTransferBlockSize = 4096;
 
@@ -65,7 +64,6 @@ public:
     UsbBinding usb;
     ColorBinding color;
 
-    Buffer work_buffer;       // 131072 bytes
     Buffer line_buffer;       // 16392 bytes
     uint32_t line_fill = 0;
     Buffer transfer_block;    // 4096 bytes
