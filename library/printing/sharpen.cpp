@@ -3,7 +3,10 @@
 // the sum is limited to 0..25599 before the division, which is then a
 // multiply and shift: for those sums floor(s / 100) = (s * 5243) >> 19, and a
 // negative sum truncates to a non-positive quotient, stored as 0 like the
-// clamped one.
+// clamped one. Kernels whose sums span at most 65536 values go through
+// 16-bit lanes instead: the sum is taken modulo 2^16 from the offset -low,
+// so that it reads as s - low without wrapping, limited there, and divided
+// by 100 as the high half of s * 41944, shifted right by 6.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "printing/sharpen.cpp"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
@@ -16,6 +19,46 @@ namespace tz::lib::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
 #if HWY_TARGET != HWY_SCALAR
+template <bool kNineTerms>
+size_t SharpenVectors16(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT prev, const uint8_t* HWY_RESTRICT cur,
+                        const uint8_t* HWY_RESTRICT next, size_t bytes, size_t step, uint8_t* HWY_RESTRICT out) {
+    const hn::ScalableTag<uint16_t> d16;
+    const hn::Rebind<uint8_t, decltype(d16)> d8;
+    const hn::RebindToSigned<decltype(d16)> di16;
+    const size_t lanes = hn::Lanes(d16);
+    auto coefficient = [&](int i) { return hn::Set(d16, static_cast<uint16_t>(plan.k[i])); };
+    const auto k0 = coefficient(0), k1 = coefficient(1), k2 = coefficient(2);
+    const auto k3 = coefficient(3), k4 = coefficient(4), k5 = coefficient(5);
+    const auto k6 = coefficient(6), k7 = coefficient(7), k8 = coefficient(8);
+    // In the frame t = s - low: 0 <= t <= 65535, and s = 0 and s = 25599
+    // sit at -low and 25599 - low (the latter limited to 65535).
+    const int32_t low = plan.low;
+    const auto offset = hn::Set(d16, static_cast<uint16_t>(-low));
+    const auto bottom = hn::Set(d16, static_cast<uint16_t>(-low));
+    const auto top = hn::Set(d16, static_cast<uint16_t>(25599 - low > 65535 ? 65535 : 25599 - low));
+    const auto back = hn::Set(d16, static_cast<uint16_t>(low));
+    const auto magic = hn::Set(d16, 41944);
+    auto at = [&](const uint8_t* p) { return hn::PromoteTo(d16, hn::LoadU(d8, p)); };
+    size_t i = 0;
+    for (; i + lanes <= bytes; i += lanes) {
+        auto a = hn::Add(offset, hn::Mul(k1, at(prev + i)));
+        auto b = hn::Mul(k4, at(cur + i));
+        a = hn::Add(a, hn::Mul(k3, at(cur + i - step)));
+        b = hn::Add(b, hn::Mul(k5, at(cur + i + step)));
+        a = hn::Add(a, hn::Mul(k7, at(next + i)));
+        if constexpr (kNineTerms) {
+            b = hn::Add(b, hn::Mul(k0, at(prev + i - step)));
+            a = hn::Add(a, hn::Mul(k2, at(prev + i + step)));
+            b = hn::Add(b, hn::Mul(k6, at(next + i - step)));
+            a = hn::Add(a, hn::Mul(k8, at(next + i + step)));
+        }
+        const auto t = hn::Min(hn::Max(hn::Add(a, b), bottom), top);
+        const auto value = hn::ShiftRight<6>(hn::MulHigh(hn::Add(t, back), magic));
+        hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, value)), d8, out + i);
+    }
+    return i;
+}
+
 template <bool kNineTerms>
 size_t SharpenVectors(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT prev, const uint8_t* HWY_RESTRICT cur,
                       const uint8_t* HWY_RESTRICT next, size_t bytes, size_t step, uint8_t* HWY_RESTRICT out) {
@@ -54,7 +97,10 @@ void SharpenRow(const SharpenPlan& plan, const uint8_t* prev, const uint8_t* cur
                 size_t step, uint8_t* out) {
     size_t done = 0;
 #if HWY_TARGET != HWY_SCALAR
-    if (plan.fits_32_bits) {
+    if (plan.fits_16_bits) {
+        done = plan.nine_terms ? SharpenVectors16<true>(plan, prev, cur, next, bytes, step, out)
+                               : SharpenVectors16<false>(plan, prev, cur, next, bytes, step, out);
+    } else if (plan.fits_32_bits) {
         done = plan.nine_terms ? SharpenVectors<true>(plan, prev, cur, next, bytes, step, out)
                                : SharpenVectors<false>(plan, prev, cur, next, bytes, step, out);
     }
@@ -85,9 +131,14 @@ SharpenPlan make_sharpen_plan(const MtfKernel& kernel) {
     plan.k = kernel.k;
     plan.nine_terms = (kernel.mask & kCornerBits) != 0;
     if (!plan.nine_terms) plan.k[0] = plan.k[2] = plan.k[6] = plan.k[8] = 0;
-    int64_t weight = 0;
-    for (int32_t c : plan.k) weight += std::llabs(c);
+    int64_t weight = 0, negative = 0;
+    for (int32_t c : plan.k) {
+        weight += std::llabs(c);
+        if (c < 0) negative += c;
+    }
     plan.fits_32_bits = weight * 255 <= INT32_MAX;
+    plan.fits_16_bits = weight * 255 <= 65535;
+    plan.low = plan.fits_16_bits ? static_cast<int32_t>(negative * 255) : 0;
     return plan;
 }
 

@@ -19,6 +19,11 @@ struct SharpenPlan {
     // Every possible sum fits 32 bits (sum of |k| times 255), so the vector
     // path may add in 32-bit lanes; otherwise rows go through the reference.
     bool fits_32_bits = true;
+    // Every possible sum lies in a range of at most 65536 values (sum of |k|
+    // times 255 at most 65535), so a sum computed modulo 2^16 is still
+    // exact once `low`, the least possible sum, is known.
+    bool fits_16_bits = false;
+    int32_t low = 0;
 };
 
 SharpenPlan make_sharpen_plan(const MtfKernel& kernel);

@@ -130,4 +130,37 @@ TEST(Sharpen, VectorRowsEqualReferenceOnRandomKernels) {
     });
 }
 
+// Kernels whose sums just fit, or just miss, a span of 65536 values, at
+// the extremes of every row.
+TEST(Sharpen, VectorRowsEqualReferenceAtTheSixteenBitBoundary) {
+    const std::array<std::array<int32_t, 9>, 6> kernels{{
+        {0, 0, 0, 0, 257, 0, 0, 0, 0},
+        {0, 0, 0, 0, -257, 0, 0, 0, 0},
+        {0, -10, 0, -10, 197, -10, 0, -10, 0},
+        {0, -10, 0, -10, 198, -10, 0, -10, 0},
+        {-1, -128, -1, -1, 100, -1, -1, -1, -23},
+        {29, -28, 28, -28, 28, -28, 29, -29, 30},
+    }};
+    std::mt19937 random(257);
+    on_every_target([&] {
+        for (const auto& k : kernels) {
+            const SharpenPlan plan = plan_of(k);
+            for (size_t step : {1u, 3u, 4u}) {
+                const size_t bytes = 1000 * step;
+                Row prev(bytes, step, 0), cur(bytes, step, 0), next(bytes, step, 0);
+                for (Row* row : {&prev, &cur, &next}) {
+                    for (size_t b = 0; b < bytes; ++b) {
+                        const uint32_t r = random();
+                        row->at()[b] = r % 3 == 0 ? 0 : r % 3 == 1 ? 255 : static_cast<uint8_t>(r >> 8);
+                    }
+                }
+                std::vector<uint8_t> fast(bytes), reference(bytes);
+                tz::lib::sharpen_row(plan, prev.at(), cur.at(), next.at(), bytes, step, fast.data());
+                tz::lib::sharpen_row_reference(plan, prev.at(), cur.at(), next.at(), bytes, step, reference.data());
+                ASSERT_EQ(fast, reference) << "k4 " << k[4] << " step " << step;
+            }
+        }
+    });
+}
+
 }  // namespace
