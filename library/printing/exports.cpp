@@ -5,6 +5,7 @@
 #include "core/forwarding.h"
 #include "cut_list.h"
 #include "gamma_tables.h"
+#include "icc_tables.h"
 #include "image_format.h"
 #include "job_control.h"
 #include "page_start.h"
@@ -100,6 +101,15 @@ TZ_EXPORT void tzpusb_setmtf(const int32_t* kernel) {
 
 TZ_EXPORT int tzpusb_getMtf(const char* path, int32_t* kernel, uint16_t* result) {
     return forward(result, [=](PrinterContext&, ResultCode& code) { return read_kernel_file(path, kernel, code); });
+}
+
+TZ_EXPORT int tzpusb_setIcctable(const char* src_profile, const char* dst_profile, int intent, const uint8_t* t1,
+                                 const uint8_t* t2, const uint8_t* t3, const uint8_t* t4, const uint8_t* t5,
+                                 const uint8_t* t6, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        const uint8_t* const tables[6] = {t1, t2, t3, t4, t5, t6};
+        return set_icc_table(context, src_profile, dst_profile, intent, tables, code);
+    });
 }
 
 TZ_EXPORT int tzpusb_imageformat(int format, int channels, int bits_per_channel, int width, int height, int offset_x,

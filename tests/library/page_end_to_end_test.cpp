@@ -1,10 +1,12 @@
 // Whole pages printed on a virtual printer through the exports, compared
 // pixel for pixel with the PNG it wrote and with conversions worked out here.
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -112,6 +114,51 @@ TEST_F(PageEndToEnd, SharpenedAndTablePagesMatchTheirArithmetic) {
         looked_up[p + 1] = static_cast<uint8_t>(image_[p + 1] / 2);
     }
     EXPECT_TRUE(print_page(3, 2) == looked_up);
+}
+
+// A colour-matched page with output tables, against LittleCMS called here on
+// the same profiles with the same intent, the tables applied after it.
+TEST_F(PageEndToEnd, ColorMatchedPagesMatchLittleCmsThenTheOutputTables) {
+    const std::string source = output_.path() + "/srgb.icc", destination = output_.path() + "/wide.icc";
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    const cmsCIExyY white = {0.3457, 0.3585, 1.0};
+    const cmsCIExyYTRIPLE primaries = {{0.7347, 0.2653, 1.0}, {0.1152, 0.8264, 1.0}, {0.1566, 0.0177, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    cmsHPROFILE wide = cmsCreateRGBProfile(&white, &primaries, curves);
+    ASSERT_TRUE(cmsSaveProfileToFile(srgb, source.c_str()));
+    ASSERT_TRUE(cmsSaveProfileToFile(wide, destination.c_str()));
+    cmsCloseProfile(wide);
+    cmsCloseProfile(srgb);
+    cmsFreeToneCurve(gamma);
+    // As stored: the files hold the matrices rounded to 16 fraction bits.
+    srgb = cmsOpenProfileFromFile(source.c_str(), "r");
+    wide = cmsOpenProfileFromFile(destination.c_str(), "r");
+    cmsHTRANSFORM transform = cmsCreateTransform(srgb, TYPE_RGB_8, wide, TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC, 0);
+    ASSERT_NE(transform, nullptr);
+    Bytes expected(image_.size());
+    cmsDoTransform(transform, image_.data(), expected.data(), kWidth * kHeight);
+    cmsDeleteTransform(transform);
+    cmsCloseProfile(wide);
+    cmsCloseProfile(srgb);
+
+    std::array<uint8_t, 256> t4, t5, t6;
+    for (int i = 0; i < 256; ++i) {
+        t4[i] = static_cast<uint8_t>(255 - i);
+        t5[i] = static_cast<uint8_t>(i / 2);
+        t6[i] = static_cast<uint8_t>(i < 128 ? 0 : 255);
+    }
+    for (size_t p = 0; p < expected.size(); p += 3) {
+        expected[p] = t4[expected[p]];
+        expected[p + 1] = t5[expected[p + 1]];
+        expected[p + 2] = t6[expected[p + 2]];
+    }
+    uint16_t code = 0xFFFF;
+    ASSERT_EQ(tzpusb_setIcctable(source.c_str(), destination.c_str(), INTENT_RELATIVE_COLORIMETRIC, nullptr, nullptr,
+                                 nullptr, t4.data(), t5.data(), t6.data(), &code),
+              1)
+        << code;
+    EXPECT_TRUE(print_page(3, 1) == expected);
 }
 
 }  // namespace

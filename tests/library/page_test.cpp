@@ -2,9 +2,12 @@
 // pixel stream's blocks against a scripted printer.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "fake_colormatch/fake_color.h"
 #include "one_scripted_printer.h"
 
 namespace {
@@ -112,6 +115,40 @@ TEST_F(Page, PixelsGoOutInBlocksTheLastOneAsSoonAsThePageIsComplete) {
     }
     EXPECT_TRUE(stream == page);
     tzpusb_endpage(&code);
+}
+
+// With a colour world, the output tables reach the page once, through the
+// colour library's table block; the write path does not apply them again.
+TEST_F(Page, MatchedPagesHaveTheOutputTablesAppliedOnceByTheColourLibrary) {
+    describe(6, 4);
+    std::array<uint8_t, 256> t4, t5, t6;
+    for (int i = 0; i < 256; ++i) {
+        t4[i] = static_cast<uint8_t>(i / 2);
+        t5[i] = static_cast<uint8_t>(i ^ 0x5A);
+        t6[i] = static_cast<uint8_t>(255 - i / 3);
+    }
+    uint16_t id = 0, code = 0xFFFF;
+    ASSERT_EQ(tzpusb_setIcctable("/p/rgb-a.icc", "/p/rgb-b.icc", 0, nullptr, nullptr, nullptr, t4.data(), t5.data(),
+                                 t6.data(), &code),
+              1)
+        << code;
+    answer_page_start(0, 0);
+    ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
+    const size_t before = received_after(17).size();
+    Bytes page(6 * 4 * 3), expected(page.size());
+    const std::array<uint8_t, 256>* tables[3] = {&t4, &t5, &t6};
+    for (size_t i = 0; i < page.size(); ++i) {
+        page[i] = static_cast<uint8_t>(i * 11);
+        expected[i] = (*tables[i % 3])[255 - page[i]];
+    }
+    uint32_t count = static_cast<uint32_t>(page.size());
+    ASSERT_EQ(tzpusb_write(page.data(), &count, &code), 1) << code;
+    std::vector<Bytes> got = received_after(before + 1);
+    ASSERT_EQ(got.size(), before + 1);
+    EXPECT_TRUE(got[before] == expected);
+    EXPECT_NE(std::string(FakeColor_Log()).find("match "), std::string::npos);
+    tzpusb_endpage(&code);
+    tzpusb_setIcctable(nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &code);
 }
 
 }  // namespace

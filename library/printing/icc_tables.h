@@ -1,0 +1,27 @@
+// Installing the six channel tables of the write path and, from a source and
+// a destination profile, the colour world pages are matched through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+// Longest profile path kept: 259 characters; longer paths are refused (1006).
+inline constexpr size_t kLongestProfilePath = 259;
+
+// Sets the input tables (1..3) and output tables (4..6) to identity, copies
+// in each non-null table of 256 bytes and releases the colour world. Two
+// null paths: nothing more (0). Otherwise makes a world of the image's
+// channel count from the two paths, with the output tables in its table
+// block: 1006 for one path only, a path longer than 259 characters or a
+// colour space that does not fit; 1005 when a profile does not open; 1003
+// without the colour library; 1000 when no world comes back.
+bool set_icc_table(PrinterContext& context, const char* source_path, const char* destination_path, int intent,
+                   const uint8_t* const (&tables)[6], ResultCode& code);
+
+}  // namespace tz::lib
