@@ -13,7 +13,8 @@ constexpr uint16_t kSwappedFormat = 4;
 bool ImageConverter::allocate() {
     if (!work_) work_.reset(new (std::nothrow) uint8_t[kWorkBufferSize]);
     if (!staging_) staging_.reset(new (std::nothrow) uint8_t[kStagingSize]);
-    return work_ && staging_ && window_.allocate();
+    if (!partial_) partial_.reset(new (std::nothrow) uint8_t[kMaxLineBytes]);
+    return work_ && staging_ && partial_ && window_.allocate();
 }
 
 void ImageConverter::start_page() {
@@ -24,6 +25,7 @@ void ImageConverter::start_page() {
     if (kernel_.enabled && job_.image_width <= LineSharpener::kMaxWidth) mode_ = ConversionMode::Sharpen;
     input_active_ = !tables_.input.is_identity();
     plan_ = make_sharpen_plan(kernel_);
+    partial_bytes_ = 0;
 }
 
 bool ImageConverter::write(const uint8_t* data, uint32_t count, uint32_t& taken) {
@@ -33,11 +35,34 @@ bool ImageConverter::write(const uint8_t* data, uint32_t count, uint32_t& taken)
     if (job_.lines_processed == 0) {
         job_.bytes_expected = uint32_t{job_.image_width} * job_.image_height * job_.channels;
     }
-    if (count % line != 0) {
-        if (!stream_.put(data, count)) return false;
-        taken = count;
-        return true;
+    // A line begun by an earlier call is completed first and converted alone.
+    uint32_t at = 0;
+    if (partial_bytes_ > 0) {
+        at = std::min(line - partial_bytes_, count);
+        std::memcpy(partial_.get() + partial_bytes_, data, at);
+        partial_bytes_ += at;
+        if (partial_bytes_ < line) {
+            taken = count;
+            return true;
+        }
+        uint32_t done = 0;
+        if (!convert_lines(partial_.get(), line, done)) return false;
+        partial_bytes_ = 0;
     }
+    const uint32_t whole = (count - at) / line * line;
+    uint32_t done = 0;
+    const bool ok = convert_lines(data + at, whole, done);
+    taken = at + done;
+    if (!ok) return false;
+    // The start of a line the next call completes.
+    partial_bytes_ = count - at - whole;
+    std::memcpy(partial_.get(), data + at + whole, partial_bytes_);
+    taken = count;
+    return true;
+}
+
+bool ImageConverter::convert_lines(const uint8_t* data, uint32_t count, uint32_t& taken) {
+    const uint32_t line = line_bytes();
     const uint32_t chunk_lines = static_cast<uint32_t>(kWorkBufferSize) / line;
     const uint32_t pixels_per_line = job_.image_width;
     for (uint32_t done = 0; done < count;) {

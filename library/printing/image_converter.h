@@ -52,10 +52,11 @@ public:
     // flags, and takes the kernel for the page.
     void start_page();
 
-    // The caller's bytes for the open page. Whole lines (a multiple of
-    // width x channels) are converted in chunks that fit the work buffer;
-    // any other count goes to the stream unconverted. `taken` is the count
-    // of bytes fully handled. False on a stream failure, on an invalid image
+    // The caller's bytes for the open page, of any count. Whole lines (of
+    // width x channels bytes) are converted in chunks that fit the work
+    // buffer; a line split across calls is held until it is complete and
+    // then converted like any other. `taken` is the count of bytes handled
+    // (held bytes included). False on a stream failure, on an invalid image
     // for sharpening, or when there is no usable line size (no image
     // described, or lines longer than the buffers are sized for).
     bool write(const uint8_t* data, uint32_t count, uint32_t& taken);
@@ -70,6 +71,8 @@ public:
 
 private:
     uint32_t line_bytes() const { return uint32_t{job_.image_width} * job_.channels; }
+    // `count` bytes of whole lines through the input tables and the stage.
+    bool convert_lines(const uint8_t* data, uint32_t count, uint32_t& taken);
     bool plain(uint8_t* chunk, uint32_t bytes, bool swap);
     bool output_lookup(uint8_t* chunk, uint32_t bytes, bool swap);
     bool color_match(uint8_t* chunk, uint32_t bytes, bool swap);
@@ -90,6 +93,8 @@ private:
     SharpenPlan plan_;
     std::unique_ptr<uint8_t[]> work_;
     std::unique_ptr<uint8_t[]> staging_;
+    std::unique_ptr<uint8_t[]> partial_;  // the start of a line split across calls
+    uint32_t partial_bytes_ = 0;
     LineSharpener window_;
 };
 

@@ -134,6 +134,15 @@ TEST_F(Converter, PlainKeepsFormat3AndSwapsFormat4) {
     start(2, 2, 4);
     ASSERT_TRUE(write(lines));
     EXPECT_EQ(sink.bytes, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+    // Lines split across calls are converted once complete.
+    start(2, 2, 4);
+    ASSERT_TRUE(write(lines, 0, 4));
+    EXPECT_TRUE(sink.bytes.empty());
+    ASSERT_TRUE(write(lines, 4, 1));
+    ASSERT_TRUE(write(lines, 5, 5));
+    EXPECT_EQ(sink.bytes, (Bytes{3, 2, 1, 6, 5, 4}));
+    ASSERT_TRUE(write(lines, 10));
+    EXPECT_EQ(sink.bytes, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
 }
 
 TEST_F(Converter, TablesTakeTheSwappedBytesOnce) {
@@ -206,8 +215,9 @@ TEST_F(Converter, SharpenedPageLagsOneLineAndIsHandedOnInBlocks) {
     start(width, height, 4);
     ASSERT_TRUE(write(page, 0, 7 * line));
     EXPECT_EQ(sink.bytes.size(), 6u * line);
-    ASSERT_TRUE(write(page, 7 * line, line));
-    ASSERT_TRUE(write(page, 8 * line));
+    ASSERT_TRUE(write(page, 7 * line, line + 5));
+    ASSERT_TRUE(write(page, 8 * line + 5, 9000));
+    ASSERT_TRUE(write(page, 8 * line + 9005));
     Bytes mapped = expected;
     for (size_t i = 1; i < mapped.size(); i += 3) mapped[i] = static_cast<uint8_t>(255 - mapped[i]);
     EXPECT_EQ(sink.bytes, mapped);
@@ -230,10 +240,6 @@ TEST_F(Converter, RefusesWhatItCannotConvert) {
     start(6000, 1, 3);
     EXPECT_FALSE(write(Bytes(18000)));
     EXPECT_TRUE(sink.puts.empty());
-    // A count that is not whole lines goes on unconverted (format 4 unswapped).
-    start(2, 2, 4);
-    ASSERT_TRUE(write({1, 2, 3, 4}));
-    EXPECT_EQ(sink.bytes, (Bytes{1, 2, 3, 4}));
     // Sharpening only knows 1, 3 or 4 channels.
     set_kernel({0, 0, 0, 0, 120, 0, 0, 0, 0});
     job.channels = 2;
