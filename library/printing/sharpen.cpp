@@ -19,6 +19,25 @@ namespace tz::lib::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
 #if HWY_TARGET != HWY_SCALAR
+// `start` plus the kernel's weighted sum around the bytes at `prev`, `cur`
+// and `next`, `step` bytes to a neighbour, in two chains of additions.
+template <bool kNineTerms, class V, class Load>
+HWY_INLINE V KernelSum(const V (&k)[9], V start, const Load& at, const uint8_t* prev, const uint8_t* cur,
+                       const uint8_t* next, size_t step) {
+    auto a = hn::Add(start, hn::Mul(k[1], at(prev)));
+    auto b = hn::Mul(k[4], at(cur));
+    a = hn::Add(a, hn::Mul(k[3], at(cur - step)));
+    b = hn::Add(b, hn::Mul(k[5], at(cur + step)));
+    a = hn::Add(a, hn::Mul(k[7], at(next)));
+    if constexpr (kNineTerms) {
+        b = hn::Add(b, hn::Mul(k[0], at(prev - step)));
+        a = hn::Add(a, hn::Mul(k[2], at(prev + step)));
+        b = hn::Add(b, hn::Mul(k[6], at(next - step)));
+        a = hn::Add(a, hn::Mul(k[8], at(next + step)));
+    }
+    return hn::Add(a, b);
+}
+
 template <bool kNineTerms>
 size_t SharpenVectors16(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT prev, const uint8_t* HWY_RESTRICT cur,
                         const uint8_t* HWY_RESTRICT next, size_t bytes, size_t step, uint8_t* HWY_RESTRICT out) {
@@ -26,10 +45,9 @@ size_t SharpenVectors16(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT pre
     const hn::Rebind<uint8_t, decltype(d16)> d8;
     const hn::RebindToSigned<decltype(d16)> di16;
     const size_t lanes = hn::Lanes(d16);
-    auto coefficient = [&](int i) { return hn::Set(d16, static_cast<uint16_t>(plan.k[i])); };
-    const auto k0 = coefficient(0), k1 = coefficient(1), k2 = coefficient(2);
-    const auto k3 = coefficient(3), k4 = coefficient(4), k5 = coefficient(5);
-    const auto k6 = coefficient(6), k7 = coefficient(7), k8 = coefficient(8);
+    using V16 = hn::Vec<decltype(d16)>;
+    V16 k[9];
+    for (int c = 0; c < 9; ++c) k[c] = hn::Set(d16, static_cast<uint16_t>(plan.k[c]));
     // In the frame t = s - low: 0 <= t <= 65535, and s = 0 and s = 25599
     // sit at -low and 25599 - low (the latter limited to 65535).
     const int32_t low = plan.low;
@@ -41,18 +59,8 @@ size_t SharpenVectors16(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT pre
     auto at = [&](const uint8_t* p) { return hn::PromoteTo(d16, hn::LoadU(d8, p)); };
     size_t i = 0;
     for (; i + lanes <= bytes; i += lanes) {
-        auto a = hn::Add(offset, hn::Mul(k1, at(prev + i)));
-        auto b = hn::Mul(k4, at(cur + i));
-        a = hn::Add(a, hn::Mul(k3, at(cur + i - step)));
-        b = hn::Add(b, hn::Mul(k5, at(cur + i + step)));
-        a = hn::Add(a, hn::Mul(k7, at(next + i)));
-        if constexpr (kNineTerms) {
-            b = hn::Add(b, hn::Mul(k0, at(prev + i - step)));
-            a = hn::Add(a, hn::Mul(k2, at(prev + i + step)));
-            b = hn::Add(b, hn::Mul(k6, at(next + i - step)));
-            a = hn::Add(a, hn::Mul(k8, at(next + i + step)));
-        }
-        const auto t = hn::Min(hn::Max(hn::Add(a, b), bottom), top);
+        const auto sum = KernelSum<kNineTerms>(k, offset, at, prev + i, cur + i, next + i, step);
+        const auto t = hn::Min(hn::Max(sum, bottom), top);
         const auto value = hn::ShiftRight<6>(hn::MulHigh(hn::Add(t, back), magic));
         hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, value)), d8, out + i);
     }
@@ -65,27 +73,17 @@ size_t SharpenVectors(const SharpenPlan& plan, const uint8_t* HWY_RESTRICT prev,
     const hn::ScalableTag<int32_t> d32;
     const hn::Rebind<uint8_t, decltype(d32)> d8;
     const size_t lanes = hn::Lanes(d32);
-    const auto k0 = hn::Set(d32, plan.k[0]), k1 = hn::Set(d32, plan.k[1]), k2 = hn::Set(d32, plan.k[2]);
-    const auto k3 = hn::Set(d32, plan.k[3]), k4 = hn::Set(d32, plan.k[4]), k5 = hn::Set(d32, plan.k[5]);
-    const auto k6 = hn::Set(d32, plan.k[6]), k7 = hn::Set(d32, plan.k[7]), k8 = hn::Set(d32, plan.k[8]);
+    using V32 = hn::Vec<decltype(d32)>;
+    V32 k[9];
+    for (int c = 0; c < 9; ++c) k[c] = hn::Set(d32, plan.k[c]);
     const auto zero = hn::Zero(d32);
     const auto top = hn::Set(d32, 25599);
     const auto magic = hn::Set(d32, 5243);
     auto at = [&](const uint8_t* p) { return hn::PromoteTo(d32, hn::LoadU(d8, p)); };
     size_t i = 0;
     for (; i + lanes <= bytes; i += lanes) {
-        auto a = hn::Mul(k1, at(prev + i));
-        auto b = hn::Mul(k4, at(cur + i));
-        a = hn::Add(a, hn::Mul(k3, at(cur + i - step)));
-        b = hn::Add(b, hn::Mul(k5, at(cur + i + step)));
-        a = hn::Add(a, hn::Mul(k7, at(next + i)));
-        if constexpr (kNineTerms) {
-            b = hn::Add(b, hn::Mul(k0, at(prev + i - step)));
-            a = hn::Add(a, hn::Mul(k2, at(prev + i + step)));
-            b = hn::Add(b, hn::Mul(k6, at(next + i - step)));
-            a = hn::Add(a, hn::Mul(k8, at(next + i + step)));
-        }
-        const auto sum = hn::Min(hn::Max(hn::Add(a, b), zero), top);
+        const auto raw = KernelSum<kNineTerms>(k, zero, at, prev + i, cur + i, next + i, step);
+        const auto sum = hn::Min(hn::Max(raw, zero), top);
         const auto value = hn::ShiftRight<19>(hn::Mul(sum, magic));
         hn::StoreU(hn::DemoteTo(d8, value), d8, out + i);
     }
