@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 TZ_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file
-for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file; do
+cmake --build --preset fuzz -j"$(nproc)" --target fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file fuzz_kernel_file fuzz_color_profile
+for target in fuzz_response_frames fuzz_device_hello fuzz_printer_transfers fuzz_info_records fuzz_mot_file fuzz_kernel_file fuzz_color_profile; do
   mkdir -p "build/fuzz/corpus/$target" "build/fuzz/findings/$target"
   echo "== $target for ${seconds}s"
   seeds=()
