@@ -2,11 +2,15 @@
 # The main job: set-up, build, then start two virtual printers, find them
 # through our USB control library, drive them through the printer-control
 # library, then upgrade both with the firmware upgrade program from a firmware
-# package made for the purpose: parts, restart, densities and laminate pattern.
+# package made for the purpose: parts, restart, densities and laminate pattern;
+# then print the project's test chart on both at once, as a JPEG photo would
+# be printed. What the printers print is kept in build/prints.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
 bin="$PWD/build/default/bin"
+export TZ5170_PRINTS="$PWD/build/prints"
+rm -rf "$TZ5170_PRINTS"
 
 exec scripts/demo/run_with_printers.sh "$bin" bash -c '
   echo "== devices seen by libTZ5170UsbCtrl.so"
@@ -20,4 +24,10 @@ exec scripts/demo/run_with_printers.sh "$bin" bash -c '
   scripts/demo/upgrade_demo.sh "$0"
   echo
   echo "== firmware afterwards"
-  for serial in TZ000101 TZ000102; do "$0/TZ5170Ctl" --serial "$serial" info | sed -n "1,2p;4,10p"; done' "$bin"
+  for serial in TZ000101 TZ000102; do "$0/TZ5170Ctl" --serial "$serial" info | sed -n "1,2p;4,10p"; done
+  echo
+  echo "== the test chart, as a JPEG photo, printed on both printers at once"
+  "$0/TZ5170Ctl" chart -o "$TZ5170_PRINTS/chart.jpg"
+  "$0/TZ5170Ctl" --serial TZ000101 --serial TZ000102 print "$TZ5170_PRINTS/chart.jpg" "$TZ5170_PRINTS/chart.jpg"
+  echo "what came out of the printers:"
+  ls -1 "$TZ5170_PRINTS"/*.png' "$bin"

@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake pkg-config
   liblcms2-dev libusb-1.0-0-dev libinih-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev libhwy-dev
+  libcli11-dev libhwy-dev libvips-dev
   srecord binutils
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.

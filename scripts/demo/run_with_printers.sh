@@ -3,6 +3,9 @@
 # temporary folder, runs COMMAND with TZ5170_EMULATOR pointing at them, stops
 # the printers. Exits with the command's status. The printers run twenty times
 # faster than real ones (a MAIN firmware rewrite takes 1 s instead of 20 s).
+# What they print lands in TZ5170_PRINTS (a PNG and a JSON file per copy):
+# the caller's folder when it names one, which is kept, else one inside the
+# temporary folder.
 set -euo pipefail
 bin="$1"
 shift
@@ -15,9 +18,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+prints="${TZ5170_PRINTS:-$folder/prints}"
+mkdir -p "$prints"
 for serial in TZ000101 TZ000102; do
   "$bin/TZ5170Emulator" --dir "$folder" --serial "$serial" --state "$folder/$serial.json" \
-    --time-scale 0.05 >/dev/null &
+    --output "$prints" --time-scale 0.05 >/dev/null &
   pids+=("$!")
 done
 for serial in TZ000101 TZ000102; do
@@ -25,4 +30,5 @@ for serial in TZ000101 TZ000102; do
 done
 
 export TZ5170_EMULATOR="$folder"
+export TZ5170_PRINTS="$prints"
 "$@"

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "png_file.h"
 #include "temp_folder.h"
 
 namespace {
@@ -37,6 +40,33 @@ const std::string kEmulator = kBin + "/TZ5170Emulator";
 std::string printers_folder() {
     const char* folder = std::getenv("TZ5170_EMULATOR");
     return folder != nullptr ? folder : "";
+}
+
+// Where the two printers put what they print (a PNG and a JSON file per copy).
+std::string prints_folder() {
+    const char* folder = std::getenv("TZ5170_PRINTS");
+    return folder != nullptr ? folder : "";
+}
+
+// The PNG files a printer has written so far, in the order printed.
+std::vector<std::string> prints_of(const std::string& serial) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(prints_folder(), ec))
+        if (entry.path().extension() == ".png" && entry.path().filename().string().rfind(serial + "-", 0) == 0)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void write_png(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgb) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_RGB;
+    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) << image.message;
 }
 
 struct Outcome {
@@ -243,6 +273,183 @@ TEST_F(Ctl, RawCommandShowsTheAnswerFrameDecoded) {
     EXPECT_EQ(doc["answer"]["payload"], "54 5a 30 30 30 31 30 31");  // "TZ000101"
     Outcome r = run({"--serial", "TZ000101", "raw", "0g"});
     EXPECT_EQ(r.status, 2);
+}
+
+// --- printing ---------------------------------------------------------------
+
+// A photo of exactly the print area is printed as it is, in either channel
+// order, with the page settings beside it; two images on one printer print
+// one after the other; a later print without a cut list clears the printer's.
+TEST_F(Ctl, PrintedPageMatchesThePhotoPixelForPixel) {
+    constexpr uint32_t kWidth = 64, kHeight = 48;
+    std::vector<uint8_t> rgb(kWidth * kHeight * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7 + i / 192);
+    const std::string photo = folder_.file("photo.png");
+    write_png(photo, kWidth, kHeight, rgb);
+    json doc = run_json({"--serial", "TZ000101", "print", photo, photo, "--area", "64x48", "--copies", "2",
+                         "--setting20", "5", "--setting30", "7", "--cut-list", "10,20", "--laminate-string", "3:Hello"});
+    ASSERT_EQ(doc["prints"].size(), 2u) << doc.dump();
+    EXPECT_EQ(doc["ok"], true);
+    for (const json& print : doc["prints"]) {
+        EXPECT_EQ(print["outcome"], "done");
+        EXPECT_EQ(print["printed"], 2);
+    }
+    doc = run_json({"--serial", "TZ000101", "print", photo, "--area", "64x48", "--format", "4"});
+    EXPECT_EQ(doc["prints"][0]["outcome"], "done") << doc.dump();
+
+    std::vector<std::string> files;
+    ASSERT_TRUE(eventually([&] { return (files = prints_of("TZ000101")).size() == 5; }, 10s));
+    std::vector<json> settings;
+    for (const std::string& file : files) {
+        uint32_t width = 0, height = 0;
+        std::vector<uint8_t> printed;
+        ASSERT_TRUE(eventually([&] { return !(printed = tz::test::read_png(file, width, height)).empty(); }, 5s));
+        EXPECT_EQ(width, kWidth);
+        EXPECT_EQ(height, kHeight);
+        EXPECT_TRUE(printed == rgb) << file;
+        settings.push_back(json::parse(read_file(file.substr(0, file.size() - 4) + ".json")));
+    }
+    EXPECT_EQ(settings[0]["copies"], 2);
+    EXPECT_EQ(settings[0]["tag20"], 5);
+    EXPECT_EQ(settings[0]["tag30"], 7);
+    EXPECT_EQ(settings[0]["cut_list"]["count"], 2);
+    EXPECT_EQ(settings[0]["cut_list"]["cuts"][1], 20);
+    ASSERT_EQ(settings[0]["laminate_strings"].size(), 12u);  // every page carries all twelve
+    EXPECT_EQ(settings[0]["laminate_strings"][2]["slot"], 3);
+    EXPECT_EQ(settings[0]["laminate_strings"][2]["text"], "Hello");
+    EXPECT_EQ(settings[0]["laminate_strings"][3]["text"], "");
+    EXPECT_EQ(settings[4]["laminate_strings"][2]["text"], "");
+    EXPECT_EQ(settings[4]["cut_list"]["count"], 255);
+    EXPECT_EQ(settings[4]["tag20"], 2);
+}
+
+// The landscape chart on a portrait area: turned a quarter clockwise (its
+// top left corner mark at the top right), fitted with white beside it.
+TEST_F(Ctl, ChartJpegIsTurnedAndFittedIntoTheArea) {
+    const std::string chart = folder_.file("chart.jpg");
+    json made = run_json({"chart", "-o", chart, "--size", "600x400"});
+    EXPECT_EQ(made["width"], 600);
+    json doc = run_json({"--serial", "TZ000102", "print", chart, "--area", "300x400"});
+    const json& print = doc["prints"][0];
+    ASSERT_EQ(print["outcome"], "done") << doc.dump();
+    EXPECT_EQ(print["placed"], json({{"width", 267}, {"height", 400}, {"offset_x", 16}, {"offset_y", 0}}));
+
+    std::vector<std::string> files;
+    ASSERT_TRUE(eventually([&] { return (files = prints_of("TZ000102")).size() == 1; }, 10s));
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(eventually([&] { return !(png = tz::test::read_png(files[0], width, height)).empty(); }, 5s));
+    ASSERT_EQ(width, 300u);
+    ASSERT_EQ(height, 400u);
+    auto at = [&](int x, int y) {
+        const uint8_t* p = png.data() + (size_t(y) * width + x) * 3;
+        return std::vector<int>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(at(3, 200), std::vector<int>({255, 255, 255}));    // the border beside the chart
+    EXPECT_EQ(at(296, 200), std::vector<int>({255, 255, 255}));
+    EXPECT_LT(at(16 + 267 - 7, 6)[0], 60);                        // the corner triangle, now top right
+    EXPECT_GT(at(16 + 7, 6)[0], 200);                             // the chart's bottom left, white
+    const std::vector<int> red = at(242, 42);                     // the red patch
+    EXPECT_GT(red[0], 200);
+    EXPECT_LT(red[1], 60);
+    EXPECT_LT(red[2], 60);
+}
+
+TEST_F(Ctl, TwoPrintersPrintAtOnce) {
+    const std::string a = folder_.file("a.png"), b = folder_.file("b.png");
+    std::vector<uint8_t> red(40 * 30 * 3), blue(40 * 30 * 3);
+    for (size_t p = 0; p < red.size(); p += 3) {
+        red[p] = 250;
+        blue[p + 2] = 250;
+    }
+    write_png(a, 40, 30, red);
+    write_png(b, 40, 30, blue);
+    json doc = run_json({"--serial", "TZ000101", "--serial", "TZ000102", "print", a, b, "--area", "40x30"});
+    ASSERT_EQ(doc["prints"].size(), 2u) << doc.dump();
+    EXPECT_EQ(doc["prints"][0]["serial"], "TZ000101");
+    EXPECT_EQ(doc["prints"][0]["image"], a);
+    EXPECT_EQ(doc["prints"][1]["serial"], "TZ000102");
+    EXPECT_EQ(doc["prints"][1]["print_id"].get<int>() >> 8, 1);  // the second printer's print IDs
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(doc["prints"][i]["outcome"], "done");
+        std::vector<std::string> files;
+        const std::string serial = doc["prints"][i]["serial"];
+        ASSERT_TRUE(eventually([&] { return (files = prints_of(serial)).size() == 1; }, 10s));
+        uint32_t width = 0, height = 0;
+        std::vector<uint8_t> png;
+        ASSERT_TRUE(eventually([&] { return !(png = tz::test::read_png(files[0], width, height)).empty(); }, 5s));
+        EXPECT_TRUE(png == (i == 0 ? red : blue)) << serial;
+    }
+}
+
+// Ctrl-C while the copies come out, then `cancel all` from another program:
+// both end the job, and the print reports it cancelled with exit status 1.
+TEST_F(Ctl, InterruptOrCancelEndsTheJob) {
+    const std::string photo = folder_.file("photo.png");
+    write_png(photo, 40, 30, std::vector<uint8_t>(40 * 30 * 3, 128));
+    const std::vector<std::string> print_args{"--json", "--serial", "TZ000101", "print", photo, "--area", "40x30",
+                                              "--copies", "20"};
+    for (bool interrupt : {true, false}) {
+        Child print(kCtl, print_args, folder_);
+        // Past the data, into the copies (half a second each).
+        ASSERT_TRUE(eventually([&] { return print.err().find(": 50%") != std::string::npos; }, 10s)) << print.err();
+        json jobs = run_json({"--serial", "TZ000101", "jobs"});
+        ASSERT_EQ(jobs["jobs"].size(), 1u) << jobs.dump();
+        EXPECT_EQ(jobs["jobs"][0]["copies"], 20);
+        if (interrupt) {
+            print.signal(SIGINT);
+        } else {
+            json cancelled = run_json({"--serial", "TZ000101", "cancel", "all"});
+            EXPECT_EQ(cancelled["cancelled"], json::array({jobs["jobs"][0]["print_id"]}));
+        }
+        ASSERT_EQ(print.wait(15s), 1) << print.err();
+        json doc = json::parse(print.out());
+        EXPECT_EQ(doc["ok"], false);
+        EXPECT_EQ(doc["prints"][0]["outcome"], "cancelled") << doc.dump();
+        EXPECT_TRUE(eventually([&] { return run_json({"--serial", "TZ000101", "jobs"})["jobs"].empty(); }, 5s));
+    }
+    EXPECT_LT(prints_of("TZ000101").size(), 10u);
+}
+
+TEST_F(Ctl, PrinterErrorEndsThePrintWithItsCodeAndMeaning) {
+    const std::string photo = folder_.file("photo.png");
+    write_png(photo, 40, 30, std::vector<uint8_t>(40 * 30 * 3, 200));
+    ASSERT_EQ(control("TZ000102", "cover-open").rfind("ok", 0), 0u);
+    json doc = run_json({"--serial", "TZ000102", "print", photo, "--area", "40x30", "--error-wait", "1"}, 1);
+    EXPECT_EQ(doc["prints"][0]["outcome"], "error");
+    EXPECT_EQ(doc["prints"][0]["code"], 2309);
+    EXPECT_EQ(doc["prints"][0]["meaning"], "cover open");
+}
+
+TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
+    const std::string photo = folder_.file("photo.png"), text = folder_.file("notes.txt");
+    write_png(photo, 40, 30, std::vector<uint8_t>(40 * 30 * 3, 0));
+    std::ofstream(text) << "not a photo\n";
+    const std::vector<std::vector<std::string>> cases{
+        {"--serial", "TZ000101", "--serial", "TZ000102", "print", photo},  // two printers, one image
+        {"--serial", "TZ000101", "--serial", "TZ000101", "print", photo, photo},
+        {"--serial", "TZ000101", "print", photo, "--area", "41x30"},
+        {"--serial", "TZ000101", "print", photo, "--format", "5"},
+        {"--serial", "TZ000101", "print", photo, "--copies", "0"},
+        {"--serial", "TZ000101", "print", photo, "--gamma", "0"},
+        {"--serial", "TZ000101", "print", photo, "--sharpen", "1,2,3"},
+        {"--serial", "TZ000101", "print", photo, "--cut-list", "1,x"},
+        {"--serial", "TZ000101", "print", photo, "--laminate-string", "13:x"},
+        {"--serial", "TZ000101", "print", photo, "--laminate-string", "1:123456789012345678901"},
+        {"--serial", "TZ000101", "print", photo, "--icc", photo, photo},
+        {"--serial", "TZ000101", "print", folder_.file("missing.jpg")},
+        {"--serial", "TZ000101", "print", text},
+        {"--serial", "TZ000101", "--serial", "TZ000102", "jobs"},
+        {"--serial", "TZ000101", "cancel", "x"},
+        {"chart", "-o", folder_.file("chart.gif")},
+    };
+    for (const auto& args : cases) {
+        Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << args.back() << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_FALSE(r.err.empty()) << args.back();
+    }
+    EXPECT_TRUE(prints_of("TZ000101").empty());
 }
 
 }  // namespace

@@ -18,15 +18,22 @@ int main(int argc, char** argv) {
         "Exit status: 0 success, 1 printer or library failure (code and meaning on stderr), 2 usage error.\n"
         "See TZ5170Ctl(1).");
     Tool tool;
-    app.add_option("--serial", tool.options.serial, "the printer to use (8 characters); default: the only one");
+    app.add_option("--serial", tool.options.serials,
+                   "the printer to use (8 characters); default: the only one. print takes it once per printer")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--json", tool.options.json, "print one JSON document per command");
     register_all_commands(app, tool);
 
     if (std::optional<int> status = tz::tools::parse_command_line(app, argc, argv, {"--serial"})) return *status;
 
     try {
+        if (tool.options.serials.size() > 1 && !tool.several_serials)
+            throw UsageError("--serial is given " + std::to_string(tool.options.serials.size()) +
+                             " times; only print takes several printers");
+        if (!tool.options.serials.empty()) tool.options.serial = tool.options.serials.front();
         if (tool.action) tool.action();
-        return kExitOk;
+        return tool.exit_status;
     } catch (const UsageError& e) {
         std::cerr << "TZ5170Ctl: " << e.what() << "\n";
         return kExitUsage;

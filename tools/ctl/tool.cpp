@@ -17,13 +17,6 @@ std::vector<std::pair<int, Registrar>>& registrations() {
     return list;
 }
 
-bool valid_serial(const std::string& serial) {
-    if (serial.size() != 8) return false;
-    return std::all_of(serial.begin(), serial.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_';
-    });
-}
-
 std::string joined(const std::vector<std::string>& words) {
     std::string out;
     for (const auto& w : words) out += (out.empty() ? "" : ", ") + w;
@@ -31,6 +24,13 @@ std::string joined(const std::vector<std::string>& words) {
 }
 
 }  // namespace
+
+bool valid_serial(const std::string& serial) {
+    if (serial.size() != 8) return false;
+    return std::all_of(serial.begin(), serial.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_';
+    });
+}
 
 void Tool::emit(const nlohmann::json& document, const std::string& human) const {
     if (options.json) {
@@ -127,6 +127,23 @@ long long parse_number(const std::string& text, long long low, long long high, c
         throw UsageError(std::string(what) + " \"" + text + "\" is not a number from " + std::to_string(low) +
                          " to " + std::to_string(high));
     return signed_value;
+}
+
+Size parse_size(const std::string& text, int low, int high, const char* what) {
+    const size_t cross = text.find_first_of("xX");
+    auto bad = [&] {
+        return UsageError(std::string(what) + " \"" + text + "\" is not WIDTHxHEIGHT with each side from " +
+                          std::to_string(low) + " to " + std::to_string(high));
+    };
+    if (cross == std::string::npos || cross == 0 || cross + 1 >= text.size()) throw bad();
+    const std::string w = text.substr(0, cross), h = text.substr(cross + 1);
+    auto digits = [](const std::string& t) {
+        return t.size() <= 6 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(w) || !digits(h)) throw bad();
+    Size size{std::stoi(w), std::stoi(h)};
+    if (size.width < low || size.width > high || size.height < low || size.height > high) throw bad();
+    return size;
 }
 
 std::vector<uint8_t> parse_hex_bytes(const std::vector<std::string>& words) {

@@ -35,7 +35,8 @@ public:
 };
 
 struct GlobalOptions {
-    std::string serial;  // empty: the only printer
+    std::vector<std::string> serials;  // --serial as given; more than one for print only
+    std::string serial;                // the first of them; empty: the only printer
     bool json = false;
 };
 
@@ -43,6 +44,8 @@ struct GlobalOptions {
 struct Tool {
     GlobalOptions options;
     std::function<void()> action;
+    bool several_serials = false;  // set by the commands that take --serial more than once
+    int exit_status = kExitOk;     // a command that reports its failures itself sets kExitFailure
 
     // Prints one result: the JSON document with --json, else the human text
     // (a line end is added when missing).
@@ -90,6 +93,15 @@ void register_all_commands(CLI::App& app, Tool& tool);
 long long parse_number(const std::string& text, long long low, long long high, const char* what);
 std::vector<uint8_t> parse_hex_bytes(const std::vector<std::string>& words);
 
+// "WxH" with each side within [low, high]. Throws UsageError.
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+Size parse_size(const std::string& text, int low, int high, const char* what);
+
+// 8 letters, digits, '-' or '_'.
+bool valid_serial(const std::string& serial);
 // "1b 00 ff" and a classic dump (offset, 16 bytes a line, printable text).
 std::string hex_string(const uint8_t* data, size_t size);
 std::string hex_dump(const uint8_t* data, size_t size);

@@ -1,0 +1,354 @@
+#include "print_job.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include "common/result_meanings.h"
+#include "job_records.h"
+#include "tzpusb.h"
+
+namespace tz::ctl {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kPollInterval{200};
+constexpr std::chrono::seconds kLostPrinterLimit{10};  // how long the printer may stay unreachable
+constexpr size_t kWriteChunkBytes = 1 << 20;
+
+bool is_waiting_state(unsigned code) {
+    return code == TZP_BUSY || code == TZP_PRINTER_IN_USE ||
+           (code >= TZP_MAIN_INITIALISING && code <= TZP_DOWNLOADING);
+}
+
+// A state the printer reports that stops printing until somebody puts it right.
+bool is_printer_error(unsigned code) {
+    return code != TZP_OK && !is_waiting_state(code) && !(code >= TZP_STATE_LETTER_A && code <= TZP_NO_STATE_LETTER) &&
+           !tools::is_communication_failure(code);
+}
+
+Clock::duration seconds(double s) { return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s)); }
+
+// When a condition began, while it lasts.
+class Since {
+public:
+    // Notes the condition now; true the first time.
+    bool mark(Clock::time_point now) {
+        if (active_) return false;
+        active_ = true;
+        start_ = now;
+        return true;
+    }
+    bool reset() { return std::exchange(active_, false); }
+    bool lasted(Clock::time_point now, Clock::duration limit) const { return active_ && now - start_ >= limit; }
+
+private:
+    bool active_ = false;
+    Clock::time_point start_{};
+};
+
+// Sleeps for `time` in short steps; false when asked to stop meanwhile.
+bool pause(const std::atomic<bool>& stop, milliseconds time) {
+    const auto until = Clock::now() + time;
+    while (Clock::now() < until) {
+        if (stop) return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(milliseconds(20), until - Clock::now()));
+    }
+    return !stop;
+}
+
+class PrinterRun {
+public:
+    PrinterRun(const std::string& serial, const PrintSettings& settings, PrintProgress& progress,
+               const std::atomic<bool>& stop)
+        : serial_(serial), settings_(settings), progress_(progress), stop_(stop) {}
+
+    // The printer chosen and set up; false with `failure` filled.
+    bool prepare(PrintOutcome& failure) {
+        uint8_t media[13] = {};
+        uint32_t size = sizeof media;
+        if (!tzpusb_getPrinterInfo(PINFTAG_MEDIA, media, &size) || size < 8) {
+            uint16_t status = 0;
+            tzpusb_status(&status);
+            return fail(failure, status != 0 ? status : unsigned{TZP_USB_ERROR}, "cannot read the media size");
+        }
+        const int media_width = media[4] | media[5] << 8, media_height = media[6] | media[7] << 8;
+        // The printer takes even sides only.
+        area_ = settings_.area ? *settings_.area : Size{media_width & ~1, media_height & ~1};
+        failure.area = area_;
+        if (area_.width < 2 || area_.height < 2 || area_.width > media_width || area_.height > media_height)
+            return fail(failure, TZP_NO_PAPER_INFO,
+                        "print area " + std::to_string(area_.width) + " x " + std::to_string(area_.height) +
+                            " does not fit the media (" + std::to_string(media_width) + " x " +
+                            std::to_string(media_height) + ")");
+        uint16_t code = 0;
+        std::string what;
+        if (!apply_printer_settings(settings_, area_, code, what)) return fail(failure, code, "cannot set the " + what);
+        return true;
+    }
+
+    void print(const std::string& image, PrintOutcome& outcome) {
+        outcome.area = area_;
+        outcome.copies = static_cast<unsigned>(settings_.copies);
+        const size_t slot = progress_.add(serial_ + " " + std::filesystem::path(image).filename().string());
+        print_page(image, outcome, slot);
+        if (outcome.outcome == "done") progress_.printing(slot, outcome.copies, outcome.copies);
+        progress_.finished(slot);
+    }
+
+private:
+    bool fail(PrintOutcome& outcome, unsigned code, const std::string& message) {
+        outcome.outcome = "error";
+        outcome.code = code;
+        outcome.message = message;
+        return false;
+    }
+    void cancelled(PrintOutcome& outcome, const std::string& message) {
+        outcome.outcome = "cancelled";
+        outcome.code = 0;
+        outcome.message = message;
+    }
+
+    Clock::duration time_limit() const {
+        // Generous: a copy takes some seconds; waiting for a free job position
+        // and the transfer come on top.
+        return seconds(settings_.timeout_s > 0 ? settings_.timeout_s : 120.0 + 90.0 * settings_.copies);
+    }
+
+    void print_page(const std::string& image, PrintOutcome& outcome, size_t slot) {
+        if (stop_) return cancelled(outcome, "not started");
+        if (broken_off_ != 0) {
+            // The printer would take whatever comes next as the rest of that page.
+            fail(outcome, broken_off_, "not started: the page before it on this printer was broken off");
+            return;
+        }
+        RgbImage photo;
+        try {
+            photo = load_photo(image, area_.width, area_.height, settings_.placement);
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR, e.what());
+            return;
+        }
+        outcome.size = {photo.width, photo.height};
+        outcome.offset = {(area_.width - photo.width) / 2, (area_.height - photo.height) / 2};
+        if (settings_.format == 4)  // the library exchanges the outer channels back
+            for (size_t p = 0; p + 2 < photo.pixels.size(); p += 3) std::swap(photo.pixels[p], photo.pixels[p + 2]);
+
+        uint16_t code = 0;
+        std::string what;
+        if (!tzpusb_imageformat(settings_.format, 3, 8, photo.width, photo.height, outcome.offset.width,
+                                outcome.offset.height, &code)) {
+            fail(outcome, code, "the printer's print area does not take the image");
+            return;
+        }
+        if (!apply_page_settings(settings_, code, what)) {
+            fail(outcome, code, "cannot set the " + what);
+            return;
+        }
+        uint16_t id = 0;
+        if (!start_page(id, outcome)) return;
+        outcome.print_id = id;
+        const bool sent = send_page(photo, outcome, slot);
+        uint16_t end_code = 0;
+        tzpusb_endpage(&end_code);
+        if (!sent) {
+            broken_off_ = outcome.code != 0 ? outcome.code : unsigned{TZP_USB_ERROR};
+            return;
+        }
+        follow(outcome, slot);
+    }
+
+    // Opens the page, waiting while both job positions are taken or the
+    // printer initialises, and for a printer error at most the error wait.
+    bool start_page(uint16_t& id, PrintOutcome& outcome) {
+        const auto deadline = Clock::now() + time_limit();
+        Since error_since;
+        unsigned last_reported = 0;
+        for (;;) {
+            uint16_t code = 0;
+            if (tzpusb_startpage(&id, &code)) return true;
+            const auto now = Clock::now();
+            if (is_printer_error(code)) {
+                error_since.mark(now);
+                if (code != last_reported)
+                    progress_.note(serial_ + ": " + tools::describe_result(code) + "; waiting for it to be put right");
+                last_reported = code;
+                if (error_since.lasted(now, seconds(settings_.error_wait_s)))
+                    return fail(outcome, code, "printer error before the page could start");
+            } else if (!is_waiting_state(code)) {
+                return fail(outcome, code, "cannot start the page");
+            } else {
+                error_since.reset();
+            }
+            if (now >= deadline) return fail(outcome, code, "the printer took no new page in time");
+            if (!pause(stop_, milliseconds(200))) {
+                cancelled(outcome, "not started");
+                return false;
+            }
+        }
+    }
+
+    bool send_page(const RgbImage& photo, PrintOutcome& outcome, size_t slot) {
+        const size_t line = size_t(photo.width) * 3;
+        const size_t chunk = std::max<size_t>(1, kWriteChunkBytes / line) * line;
+        for (size_t at = 0; at < photo.pixels.size();) {
+            if (stop_) {
+                // Nothing but page data may follow a page that was begun, so
+                // the job cannot be cancelled now: the printer drops a page
+                // whose data stops coming (at once when the connection ends).
+                cancelled(outcome, "interrupted while the page was being sent; the printer drops the incomplete page");
+                return false;
+            }
+            uint32_t count = static_cast<uint32_t>(std::min(chunk, photo.pixels.size() - at));
+            uint16_t code = 0;
+            if (!tzpusb_write(photo.pixels.data() + at, &count, &code) || count == 0) {
+                fail(outcome, code != 0 ? code : unsigned{TZP_USB_ERROR}, "sending the page failed");
+                return false;
+            }
+            at += count;
+            progress_.sending(slot, double(at) / photo.pixels.size());
+        }
+        return true;
+    }
+
+    // Follows the job until it has left the printer.
+    void follow(PrintOutcome& outcome, size_t slot) {
+        const uint16_t id = outcome.print_id;
+        const auto deadline = Clock::now() + time_limit();
+        Since error_since, lost_since;
+        unsigned reported_error = 0;
+        bool cancel_sent = false;
+        for (;;) {
+            const auto now = Clock::now();
+            if (stop_ && !cancel_sent) {
+                // Only a job still in the printer is cancelled; one that has
+                // just left it is reported as it ended.
+                JobRecords records;
+                if (!read_job_records(records) || records.find(id) != nullptr) {
+                    uint16_t code = 0;
+                    if (!tzpusb_cancelCopies(id, &code))
+                        progress_.note(serial_ + ": cancelling " + print_id_text(id) + " failed: " +
+                                       tools::describe_result(code));
+                }
+                cancel_sent = true;
+            }
+            PrintIdStatus status;
+            uint16_t result = 0;
+            if (!read_print_id_status(id, status, result)) {
+                lost_since.mark(now);
+                if (lost_since.lasted(now, kLostPrinterLimit))
+                    return (void)fail(outcome, result, "lost the printer while following the job");
+                pause_briefly();
+                continue;
+            }
+            lost_since.reset();
+            if (status.copies != 0) {
+                outcome.printed = status.printed;
+                progress_.printing(slot, status.printed, status.copies);
+            }
+            JobRecords records;
+            const bool have_records = read_job_records(records);
+            const JobRecord* record = have_records ? records.find(id) : nullptr;
+            if (have_records && record == nullptr) {
+                // Gone from the printer: finished (2212, which a printing
+                // job reporting state letter m also shows, hence the records)
+                // or dropped. Asked again, as the job may have ended between.
+                if (status.code != 2212) read_print_id_status(id, status, result);
+                return finish(outcome, status.code == 2212, cancel_sent);
+            }
+            if (record != nullptr) outcome.printed = record->printed;
+            uint16_t state = 0;
+            tzpusb_status(&state);
+            if (is_printer_error(state)) {
+                error_since.mark(now);
+                if (state != reported_error)
+                    progress_.note(serial_ + ": " + tools::describe_result(state) + "; waiting for it to be put right");
+                reported_error = state;
+                if (error_since.lasted(now, seconds(settings_.error_wait_s))) {
+                    uint16_t code = 0;
+                    tzpusb_cancelCopies(id, &code);  // it would print later, unasked, once put right
+                    return (void)fail(outcome, state, "printer error; the job is cancelled");
+                }
+            } else if (error_since.reset()) {
+                reported_error = 0;
+                progress_.note(serial_ + ": printing again");
+            }
+            if (now >= deadline)
+                return (void)fail(outcome, status.code,
+                                  "no end of the job in time; it stays in the printer as " + print_id_text(id));
+            pause_briefly();
+        }
+    }
+
+    void finish(PrintOutcome& outcome, bool finished, bool cancel_sent) {
+        if (cancel_sent)
+            return cancelled(outcome, finished ? "interrupted; the copy that was being printed came out"
+                                               : "interrupted; the job is cancelled");
+        if (!finished) return cancelled(outcome, "the job left the printer unfinished (cancelled at the printer or by "
+                                                 "another program)");
+        outcome.outcome = "done";
+        outcome.code = 0;
+        outcome.printed = outcome.copies;
+        outcome.message = "printed";
+    }
+
+    void pause_briefly() { std::this_thread::sleep_for(kPollInterval); }
+
+    std::string serial_;
+    const PrintSettings& settings_;
+    PrintProgress& progress_;
+    const std::atomic<bool>& stop_;
+    Size area_;
+    unsigned broken_off_ = 0;  // the code of a page whose data stopped half way
+};
+
+}  // namespace
+
+std::vector<PrintOutcome> print_on_printer(const std::string& serial, const std::vector<std::string>& images,
+                                           const PrintSettings& settings, PrintProgress& progress,
+                                           const std::atomic<bool>& stop) {
+    std::vector<PrintOutcome> outcomes(images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        outcomes[i].serial = serial;
+        outcomes[i].image = images[i];
+        outcomes[i].copies = static_cast<unsigned>(settings.copies);
+    }
+    auto all_fail = [&](unsigned code, const std::string& message) {
+        for (PrintOutcome& o : outcomes) {
+            o.outcome = "error";
+            o.code = code;
+            o.message = message;
+        }
+    };
+    try {
+        GlobalOptions options;
+        options.serial = serial;
+        PrinterSession session(options);
+        PrinterRun run(serial, settings, progress, stop);
+        PrintOutcome failure;
+        if (!run.prepare(failure)) {
+            for (PrintOutcome& o : outcomes) {
+                o.code = failure.code;
+                o.message = failure.message;
+                o.area = failure.area;
+            }
+            return outcomes;
+        }
+        for (PrintOutcome& outcome : outcomes) run.print(outcome.image, outcome);
+    } catch (const Failure& e) {
+        all_fail(e.code(), e.what());
+    } catch (const UsageError& e) {
+        all_fail(TZP_NOT_FOUND, e.what());
+    } catch (const std::exception& e) {
+        all_fail(TZP_NO_MEMORY, e.what());
+    }
+    return outcomes;
+}
+
+}  // namespace tz::ctl
