@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "emulator/link.h"
 
@@ -11,9 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0) std::memcpy(copy, data, size);
     auto hello = tz::emulator::link::decode_hello(copy, size);
     if (hello) {
-        auto again = tz::emulator::link::encode_hello(*hello);
-        if (std::memcmp(again.data(), copy, again.size()) != 0 && std::memcmp(copy, "TZEM", 4) == 0 && copy[5] == 0)
-            __builtin_trap();  // a description read back must write out the same
+        // A description read back must write out what reads the same again.
+        const std::string again = tz::emulator::link::encode_hello(*hello);
+        auto back = tz::emulator::link::decode_hello(reinterpret_cast<const uint8_t*>(again.data()), again.size());
+        if (!back || back->vendor_id != hello->vendor_id || back->product_id != hello->product_id ||
+            back->serial != hello->serial || back->id_string != hello->id_string || back->instance != hello->instance)
+            __builtin_trap();
     }
     delete[] copy;
     return 0;

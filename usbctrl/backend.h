@@ -42,8 +42,9 @@ public:
     virtual std::unique_ptr<Device> open(const std::string& key) = 0;
 };
 
-// The backend chosen by the environment: virtual printers when
-// TZ5170_EMULATOR names a folder, otherwise real USB (none yet).
+// The printers of the environment: those the USB bridge serves in
+// /run/tz5170 (or the folder TZ5170_USB_DIR names) first, then the virtual
+// printers of the folder TZ5170_EMULATOR names, when it is set.
 std::unique_ptr<Backend> make_backend_from_environment();
 
 }  // namespace tz::usbctrl

@@ -30,5 +30,7 @@ for serial in TZ000101 TZ000102; do
 done
 
 export TZ5170_EMULATOR="$folder"
+# Only these two: real printers behind a USB bridge stay out of it.
+export TZ5170_USB_DIR="$folder/no-usb-bridge"
 export TZ5170_PRINTS="$prints"
 "$@"

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -91,6 +92,29 @@ TEST(UsbCtrl, TwoPrintersAreListedInStableOrderWithNamesAndSerials) {
     EXPECT_EQ(SDKUsb_CheckDevice(first), 0);
     EXPECT_EQ(SDKUsb_Close(first), 0);  // not open any more
     EXPECT_EQ(SDKUsb_Close(second), 1);
+}
+
+// Printers the USB bridge serves come before the virtual ones; one folder
+// named for both lists its printers once.
+TEST(UsbCtrl, BridgePrintersComeFirst) {
+    const char* before = std::getenv("TZ5170_USB_DIR");
+    const std::string saved = before != nullptr ? before : "";
+    PrinterFarm bridged;
+    bridged.add("SN000009");
+    PrinterFarm farm;  // TZ5170_EMULATOR names this one now
+    farm.add("SN000001");
+    ::setenv("TZ5170_USB_DIR", bridged.folder().path().c_str(), 1);
+    int first = SDKUsb_Open(0), second = SDKUsb_Open(1);
+    EXPECT_EQ(serial_of(first), "SN000009");
+    EXPECT_EQ(serial_of(second), "SN000001");
+    EXPECT_EQ(SDKUsb_Open(2), -1);
+    SDKUsb_Close(first);
+    SDKUsb_Close(second);
+    ::setenv("TZ5170_USB_DIR", farm.folder().path().c_str(), 1);
+    second = SDKUsb_Open(1);
+    EXPECT_EQ(second, -1);
+    if (second >= 0) SDKUsb_Close(second);
+    ::setenv("TZ5170_USB_DIR", saved.c_str(), 1);
 }
 
 TEST(UsbCtrl, ForeignDeviceShowsItsOwnIds) {

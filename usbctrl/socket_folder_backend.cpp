@@ -1,4 +1,4 @@
-#include "virtual_backend.h"
+#include "socket_folder_backend.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,32 +59,38 @@ private:
 
 }  // namespace
 
-std::string VirtualBackend::folder() const {
-    if (!folder_.empty()) return folder_;
-    const char* env = std::getenv("TZ5170_EMULATOR");
-    return env != nullptr ? env : "";
+std::string SocketFolderBackend::folder() const {
+    const char* env = std::getenv(variable_.c_str());
+    return env != nullptr ? env : fallback_;
 }
 
-std::vector<std::string> VirtualBackend::scan() {
+std::vector<std::string> SocketFolderBackend::scan() {
     std::vector<std::string> keys;
     std::string dir = folder();
     std::error_code ec;
     if (dir.empty() || !fs::is_directory(dir, ec)) return keys;
-    for (const fs::directory_entry& item : fs::directory_iterator(dir, ec)) {
+    fs::directory_iterator items(dir, ec);
+    if (ec) {
+        if (unreadable_ != nullptr) unreadable_(dir, ec.message());
+        return keys;
+    }
+    // Stepped with an error code: a folder changing under the scan must not throw.
+    for (; !ec && items != fs::directory_iterator(); items.increment(ec)) {
         // A socket file left by a printer that ended abruptly keeps its
         // number, and opening it fails: looking for a listener here would
         // cost a connection to every printer at every look.
-        if (!is_socket_name(item.path()) || !item.is_socket(ec)) continue;
-        keys.push_back(item.path().string());
+        std::error_code kind;
+        if (!is_socket_name(items->path()) || !items->is_socket(kind)) continue;
+        keys.push_back(items->path().string());
     }
     std::sort(keys.begin(), keys.end());
     return keys;
 }
 
-std::unique_ptr<Device> VirtualBackend::open(const std::string& key) {
+std::unique_ptr<Device> SocketFolderBackend::open(const std::string& key) {
     LocalSocket connection = LocalSocket::connect(key, SocketKind::Message);
     if (!connection.valid()) return nullptr;
-    uint8_t buffer[link::kHelloSize + 1];
+    uint8_t buffer[link::kHelloWithInstanceSize + 1];
     platform::IoResult got = connection.receive(buffer, sizeof buffer, kHelloTimeoutMs);
     if (got.status != IoStatus::Ok) return nullptr;
     std::optional<link::Hello> hello = link::decode_hello(buffer, got.bytes);
@@ -92,11 +98,12 @@ std::unique_ptr<Device> VirtualBackend::open(const std::string& key) {
     DeviceInfo info;
     info.vendor_id = hello->vendor_id;
     info.product_id = hello->product_id;
-    info.instance = "TZEMU-" + folder_tag(key) + "-" + std::string(hello->serial.data(), hello->serial.size());
+    // A printer behind the USB bridge names itself (bus, ports and serial).
+    info.instance = !hello->instance.empty()
+                        ? hello->instance
+                        : "TZEMU-" + folder_tag(key) + "-" + std::string(hello->serial.data(), hello->serial.size());
     std::copy(hello->id_string.begin(), hello->id_string.end(), info.id_string.begin());
     return std::make_unique<VirtualDevice>(std::move(connection), std::move(info));
 }
-
-std::unique_ptr<Backend> make_backend_from_environment() { return std::make_unique<VirtualBackend>(); }
 
 }  // namespace tz::usbctrl
