@@ -49,7 +49,7 @@ ResultCode PrinterContext::initialise() {
     io_timeout_ms();  // a bad setting is named at the first open, not at the first transfer
 
     if (!transport) {
-        transport.reset(new (std::nothrow) Transport(pipes));
+        transport.reset(new (std::nothrow) Transport(pipes, &selected_printer_serial));
         if (!transport) return TZP_NO_MEMORY;
     }
     if (!sender) {

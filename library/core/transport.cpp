@@ -5,6 +5,9 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <string>
+
+#include "command_names.h"
 
 #include "io_timeout.h"
 #include "library_state.h"
@@ -30,11 +33,37 @@ void note(const IoResult& result, std::atomic<bool>& flag) {
 bool read_timed_out() { return g_read_timed_out; }
 bool write_timed_out() { return g_write_timed_out; }
 
-// One write with the time limit; a printer that stops taking data must not
-// keep the caller forever, whatever kind of write it is.
-static bool write_within_limit(intptr_t pipe, const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
-    IoResult result = platform::pipe_write_timed(pipe, data, count, io_timeout_ms());
+// The selected printer's serial as the dump shows it.
+std::string dump_serial(const AtomicSerial* serial) {
+    if (serial == nullptr) return "--------";
+    std::string text;
+    bool any = false;
+    for (uint8_t c : serial->load()) {
+        any = any || c != 0;
+        text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.');
+    }
+    return any ? text : "--------";
+}
+
+void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoResult& result, const char* about) {
+    const std::string serial = dump_serial(serial_);
+    const char* command = about != nullptr ? about : last_command_;
+    if (result.status == IoStatus::Ok) {
+        write_traffic_line(traffic_line(serial, kind, bytes, count, command, traffic_level()));
+    } else {
+        write_traffic_line(traffic_failure_line(serial, kind, command,
+                                                result.status == IoStatus::TimedOut ? "timed out" : "failed"));
+    }
+}
+
+bool Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written,
+                                   ResultCode& code) {
+    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, data, count, io_timeout_ms());
     note(result, g_write_timed_out);
+    if (traffic_level() != 0) {
+        if (kind == Traffic::Command && count >= 2) last_command_ = command_name(data[0], data[1]);
+        log(kind, data, result.status == IoStatus::Ok ? result.bytes : count, result);
+    }
     if (result.status != IoStatus::Ok) {
         code = TZP_USB_ERROR;
         return false;
@@ -55,14 +84,21 @@ void Transport::discard_late_answers() {
         while (owed->load() != 0) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0 ||
-                platform::pipe_read_timed(pipe, frame, sizeof frame, static_cast<uint32_t>(left)).status != IoStatus::Ok)
+                !discard_one(pipe, frame, sizeof frame, static_cast<uint32_t>(left)))
                 break;
             --*owed;
         }
         *owed = 0;
     }
     for (uint32_t i = 0; i < kLateAnswerLimit; ++i)
-        if (platform::pipe_read_timed(pipe, frame, sizeof frame, 0).status != IoStatus::Ok) return;
+        if (!discard_one(pipe, frame, sizeof frame, 0)) return;
+}
+
+bool Transport::discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t wait_ms) {
+    IoResult result = platform::pipe_read_timed(pipe, frame, size, wait_ms);
+    if (result.status != IoStatus::Ok) return false;
+    if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result, "an earlier command (late, discarded)");
+    return true;
 }
 
 void Transport::note_read_given_up(const platform::IoResult& result) {
@@ -80,17 +116,17 @@ bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& writt
     }
     std::memcpy(send_buffer_.data(), data, count);
     discard_late_answers();
-    return write_within_limit(pipes_.write_pipe, send_buffer_.data(), count, written, code);
+    return write_within_limit(send_buffer_.data(), count, Traffic::Command, written, code);
 }
 
-bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code, Traffic kind) {
     written = 0;
     if (data == nullptr || count == 0) {
         code = TZP_USB_ERROR;
         return false;
     }
     discard_late_answers();
-    return write_within_limit(pipes_.write_pipe, data, count, written, code);
+    return write_within_limit(data, count, kind, written, code);
 }
 
 bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
@@ -100,6 +136,7 @@ bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, Re
     IoResult result = platform::pipe_read_timed(pipes_.read_pipe, frame, sizeof frame, io_timeout_ms());
     note(result, g_read_timed_out);
     note_read_given_up(result);
+    if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result);
     if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) {
         code = TZP_USB_ERROR;
         return false;
@@ -117,6 +154,7 @@ bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
     IoResult result = platform::pipe_read_timed(pipes_.read_pipe, receive_buffer_.data(), size, io_timeout_ms());
     note(result, g_read_timed_out);
     note_read_given_up(result);
+    if (traffic_level() != 0) log(Traffic::Answer, receive_buffer_.data(), result.bytes, result);
     if (result.status != IoStatus::Ok) return false;
     received = static_cast<uint32_t>(result.bytes);
     return true;

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device_table.h"
 #include "io_timeout.h"
 #include "platform/pipe_io.h"
 #include "result_codes.h"
+#include "traffic_log.h"
 #include "usb_binding.h"
 
 namespace tz::lib {
@@ -46,13 +48,16 @@ bool write_timed_out();
 
 class Transport {
 public:
-    explicit Transport(PipeFields& pipes) : pipes_(pipes) {}
+    // `serial`, when given, names the selected printer in the traffic dump.
+    explicit Transport(PipeFields& pipes, const AtomicSerial* serial = nullptr) : pipes_(pipes), serial_(serial) {}
 
     // Each returns true or false and stores 0 or 2600 in `code`.
     // One write of a command packet (at most kSendBufferSize bytes).
     bool timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code);
-    // One write of raw data or a caller-built command.
-    bool direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code);
+    // One write of bulk data, or of a command the caller built (`kind`
+    // tells the traffic dump which).
+    bool direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code,
+                      Traffic kind = Traffic::Data);
     // One answer frame of at most kTimedReadSize bytes into `buffer`.
     bool timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
     // One read of up to the read length, under the library lock.
@@ -72,10 +77,20 @@ private:
     static constexpr uint32_t kLateAnswerLimit = 64;
 
     bool read_into_receive_buffer(size_t size, uint32_t& received);
+    // One write with the time limit, whatever kind of write it is: a printer
+    // that stops taking data must not keep the caller forever.
+    bool write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written, ResultCode& code);
+    // One late answer read and thrown away; false when none came in `wait_ms`.
+    bool discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t wait_ms);
+    // The traffic dump of one transfer (only called when it is on).
+    void log(Traffic kind, const uint8_t* bytes, size_t count, const platform::IoResult& result,
+             const char* about = nullptr);
     // A read that gave up at the limit leaves its answer owed.
     void note_read_given_up(const platform::IoResult& result);
 
     PipeFields& pipes_;
+    const AtomicSerial* serial_;
+    const char* last_command_ = nullptr;  // the name of the last command written, for its answer
     std::array<uint8_t, kSendBufferSize> send_buffer_{};
     std::array<uint8_t, 1024> receive_buffer_{};
 };

@@ -35,8 +35,8 @@ bool send_command(PrinterContext& context, const void* command, uint32_t length,
     }
     if (!pipes_reach_printer(context, code)) return false;
     uint32_t written = 0;
-    if (!context.transport->direct_write(static_cast<const uint8_t*>(command), length, written, code) ||
-        written != length) {
+    const auto* bytes = static_cast<const uint8_t*>(command);
+    if (!context.transport->direct_write(bytes, length, written, code, Traffic::Command) || written != length) {
         code = TZP_USB_ERROR;
         return false;
     }
