@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libhwy-dev libvips-dev
   srecord binutils
+  umockdev libumockdev-dev   # the USB bridge's tests: mocked USB devices
+  dpkg-dev file lintian      # the Debian package: dpkg-shlibdeps, cpack's file check, lintian
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"
