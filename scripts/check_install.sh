@@ -100,6 +100,12 @@ scripts/demo/run_with_printers.sh "$prefix/bin" bash -c '
   grep -q TZ000101 "$0/list.txt" && grep -q TZ000102 "$0/list.txt"
 ' "$work" "$prefix/bin"
 
+step "a firmware package made from the installed programs links the installed libraries"
+"$prefix/bin/TZ5170Firmware" package --dir "$work/firmware" --version 06.05 --programs "$prefix/bin" >/dev/null
+for lib in libTZ5170upgrade.so libTZ5170UsbCtrl.so libTZ5170ColorMatch.so; do
+  [ -e "$work/firmware/TZ5170_LM_Patterns_for_panoramic/$lib" ] || fail "the package's $lib leads nowhere"
+done
+
 # --- 3. The Debian package ----------------------------------------------------
 step "cpack -G DEB"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null

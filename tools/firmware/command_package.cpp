@@ -35,6 +35,17 @@ constexpr size_t kPatternWidth = 2464, kPatternHeight = 3720;  // 9,166,080 byte
 constexpr uint8_t kLaminateTarget = 16;
 const char* const kSharedObjects[] = {"libTZ5170upgrade.so", "libTZ5170UsbCtrl.so", "libTZ5170ColorMatch.so"};
 
+// A shared object of the toolset: beside the programs in a build folder, in
+// the library folder of an installed tree (BIN/../lib/<triplet> or BIN/../lib).
+fs::path find_shared_object(const fs::path& programs, const char* name) {
+    const fs::path candidates[] = {programs / name, programs.parent_path() / "lib" / TZ_LIBRARY_ARCHITECTURE / name,
+                                   programs.parent_path() / "lib" / name};
+    std::error_code error;
+    for (const fs::path& candidate : candidates)
+        if (fs::exists(candidate, error)) return candidate;
+    throw Failure(std::string("cannot find ") + name + " beside " + programs.string() + " or in its lib folder");
+}
+
 struct PackageArgs {
     std::string dir;
     std::string version;
@@ -151,7 +162,7 @@ int run_package(const Tool& tool, const PackageArgs& args) {
         if (programs.empty()) break;
         const fs::path link = patterns / name;
         fs::remove(link, error);
-        fs::create_symlink(programs / name, link, error);
+        fs::create_symlink(find_shared_object(programs, name), link, error);
         if (error) throw Failure("cannot link " + link.string() + ": " + error.message());
         files.push_back(link.string());
     }
