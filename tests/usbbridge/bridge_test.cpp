@@ -119,6 +119,7 @@ protected:
         ASSERT_TRUE(umockdev_in_mock_environment()) << "run under umockdev-wrapper";
     }
     void TearDown() override {
+        library_.reset();
         stop_bridge();
         printers_.clear();
         models_.clear();
@@ -156,11 +157,69 @@ protected:
     std::string socket_of(const std::string& serial) const { return sockets_.file(serial + ".sock"); }
     bool served(const std::string& serial) const { return eventually([&] { return fs::exists(socket_of(serial)); }); }
 
+    // Printer TZ000101 plugged in and served.
+    MockUsbPrinter& serve() {
+        MockUsbPrinter& printer = plug(2, 2, "TZ000101");
+        start_bridge();
+        EXPECT_TRUE(served("TZ000101")) << bridge_->err();
+        return printer;
+    }
+    // The library open in this process with TZ000101 selected.
+    void open_library() {
+        library_.emplace();
+        EXPECT_TRUE(library_->ok()) << library_->code();
+        EXPECT_EQ(select_serial("TZ000101"), TZP_OK);
+    }
+    MockUsbPrinter& serve_and_open() {
+        MockUsbPrinter& printer = serve();
+        open_library();
+        return printer;
+    }
+
+    // A format-3 page of width x height streamed to the selected printer; it
+    // comes out as sent.
+    void print_page(MockUsbPrinter& printer, uint16_t width, uint16_t height) {
+        uint16_t code = 0xFFFF;
+        Bytes area = {0, uint8_t(width & 0xFF), uint8_t(width >> 8), uint8_t(height & 0xFF), uint8_t(height >> 8),
+                      0, 0, 0, 0, 0};
+        uint32_t size = static_cast<uint32_t>(area.size());
+        ASSERT_EQ(tzpusb_setPrinterInfo(0, area.data(), &size, &code), 1) << code;
+        Bytes image(size_t{width} * height * 3);
+        for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + i / 1531);
+        ASSERT_EQ(tzpusb_imageformat(3, 3, 8, width, height, 0, 0, &code), 1) << code;
+        uint16_t id = 0;
+        ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
+        uint32_t count = static_cast<uint32_t>(image.size());
+        ASSERT_EQ(tzpusb_write(image.data(), &count, &code), 1) << code;
+        EXPECT_EQ(count, image.size());
+        ASSERT_EQ(tzpusb_endpage(&code), 1) << code;
+        Bytes printed;
+        uint32_t w = 0, h = 0;
+        EXPECT_TRUE(eventually([&] {
+            printer.tick();
+            for (const auto& entry : fs::directory_iterator(pages_.path()))
+                if (entry.path().extension() == ".png") printed = tz::test::read_png(entry.path().string(), w, h);
+            return !printed.empty();
+        }));
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+        EXPECT_TRUE(printed == image);
+    }
+
+    // A MAIN firmware file, and its bytes.
+    std::string firmware_file(Bytes& bytes) {
+        const std::string path = pages_.file("main.bin");
+        bytes = main_image("0612");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return path;
+    }
+
     TempFolder sockets_, pages_, logs_;
     UMockdevTestbed* testbed_ = nullptr;
     std::vector<std::unique_ptr<tz::emulator::PrinterModel>> models_;
     std::vector<std::unique_ptr<MockUsbPrinter>> printers_;
     std::unique_ptr<Child> bridge_;
+    std::optional<OpenLibrary> library_;
 };
 
 // A printer there at the start and one plugged in later are both served, each
@@ -205,53 +264,23 @@ TEST_F(BridgeOnMockBus, ServesPrintersThereAtStartAndPluggedInLater) {
 // with a zero-length packet, none is longer than 4096 bytes. The client
 // process keeps no descriptor and no thread after closing.
 TEST_F(BridgeOnMockBus, StatusPageAndDownloadThroughTheLibrary) {
-    MockUsbPrinter& printer = plug(2, 2, "TZ000101");
-    start_bridge();
-    ASSERT_TRUE(served("TZ000101")) << bridge_->err();
+    MockUsbPrinter& printer = serve();
     const size_t fds_before = entries_in("/proc/self/fd"), threads_before = entries_in("/proc/self/task");
-    {
-        OpenLibrary library;
-        ASSERT_TRUE(library.ok()) << library.code();
-        uint16_t code = 0xFFFF;
-        ASSERT_EQ(select_serial("TZ000101"), TZP_OK);
-        EXPECT_EQ(status_code(), TZP_OK);
+    open_library();
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(status_code(), TZP_OK);
+    print_page(printer, 512, 684);  // 1,050,624 bytes
 
-        constexpr uint16_t kWidth = 512, kHeight = 684;  // 1,050,624 bytes
-        Bytes area = {0, kWidth & 0xFF, kWidth >> 8, kHeight & 0xFF, kHeight >> 8, 0, 0, 0, 0, 0};
-        uint32_t size = static_cast<uint32_t>(area.size());
-        ASSERT_EQ(tzpusb_setPrinterInfo(0, area.data(), &size, &code), 1) << code;
-        Bytes image(size_t{kWidth} * kHeight * 3);
-        for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + i / 1531);
-        ASSERT_EQ(tzpusb_imageformat(3, 3, 8, kWidth, kHeight, 0, 0, &code), 1) << code;
-        uint16_t id = 0;
-        ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
-        uint32_t count = static_cast<uint32_t>(image.size());
-        ASSERT_EQ(tzpusb_write(image.data(), &count, &code), 1) << code;
-        EXPECT_EQ(count, image.size());
-        ASSERT_EQ(tzpusb_endpage(&code), 1) << code;
-        Bytes printed;
-        uint32_t w = 0, h = 0;
-        EXPECT_TRUE(eventually([&] {
-            models_[0]->tick();
-            for (const auto& entry : fs::directory_iterator(pages_.path()))
-                if (entry.path().extension() == ".png") printed = tz::test::read_png(entry.path().string(), w, h);
-            return !printed.empty();
-        }));
-        EXPECT_EQ(w, kWidth);
-        EXPECT_EQ(h, kHeight);
-        EXPECT_TRUE(printed == image);
-
-        const std::string firmware = pages_.file("main.bin");
-        const Bytes file = main_image("0612");
-        std::ofstream(firmware, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
-        ASSERT_EQ(tzpusb_updateFirmware(2, firmware.c_str(), &code), 1) << code;
-        EXPECT_EQ(code, TZP_OK);
-        EXPECT_TRUE(eventually([] { return status_code() == TZP_OK; }, 20s));
-        std::shared_ptr<const tz::emulator::InstalledFirmware> installed =
-            models_[0]->installed_firmware(tz::emulator::FirmwarePart::Main);
-        ASSERT_TRUE(installed);
-        EXPECT_TRUE(installed->image == file);
-    }
+    uint16_t code = 0xFFFF;
+    Bytes file;
+    ASSERT_EQ(tzpusb_updateFirmware(2, firmware_file(file).c_str(), &code), 1) << code;
+    EXPECT_EQ(code, TZP_OK);
+    EXPECT_TRUE(eventually([] { return status_code() == TZP_OK; }, 20s));
+    std::shared_ptr<const tz::emulator::InstalledFirmware> installed =
+        models_[0]->installed_firmware(tz::emulator::FirmwarePart::Main);
+    ASSERT_TRUE(installed);
+    EXPECT_TRUE(installed->image == file);
+    library_.reset();
     EXPECT_TRUE(eventually([&] { return entries_in("/proc/self/task") == threads_before; }, 3s));
     EXPECT_EQ(entries_in("/proc/self/fd"), fds_before);
 
@@ -261,20 +290,22 @@ TEST_F(BridgeOnMockBus, StatusPageAndDownloadThroughTheLibrary) {
     EXPECT_EQ(counts.largest_out_urb, 4096u);
 }
 
-// Status polling in another process goes on while this one downloads
-// firmware: every answer reaches the process that asked.
+// Two processes use the printer through the bridge at once: both list it,
+// another polls its status while this one streams a page and downloads
+// firmware, and every answer reaches the process that asked.
 TEST_F(BridgeOnMockBus, TwoProcessesEachGetTheirOwnAnswers) {
-    plug(2, 2, "TZ000101");
-    start_bridge();
-    ASSERT_TRUE(served("TZ000101")) << bridge_->err();
+    MockUsbPrinter& printer = serve();
     Child poller("/proc/self/exe", {"--poll-status", "TZ000101", "3000"}, logs_);
-    OpenLibrary library;
-    ASSERT_TRUE(library.ok()) << library.code();
+    open_library();
+    ASSERT_FALSE(HasFailure());
+    char serials[1024] = {};
+    EXPECT_EQ(tzpusb_listupPrinterSN(serials), 1);
+    EXPECT_EQ(std::string(serials, 8), "TZ000101");
+    print_page(printer, 256, 96);
+
     uint16_t code = 0xFFFF;
-    ASSERT_EQ(select_serial("TZ000101"), TZP_OK);
-    const std::string firmware = pages_.file("main.bin");
-    const Bytes file = main_image("0612");
-    std::ofstream(firmware, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    Bytes file;
+    const std::string firmware = firmware_file(file);
     int downloads = 0;
     const auto end = std::chrono::steady_clock::now() + 2500ms;
     while (std::chrono::steady_clock::now() < end) {
@@ -283,10 +314,10 @@ TEST_F(BridgeOnMockBus, TwoProcessesEachGetTheirOwnAnswers) {
         ++downloads;
         ASSERT_TRUE(eventually([] { return status_code() == TZP_OK; }, 20s));
     }
-    library.close();
-    ASSERT_EQ(poller.wait(20s), 0) << poller.err();
+    library_.reset();
+    ASSERT_EQ(poller.wait(20s), 0) << poller.err() << poller.out();
     EXPECT_GT(downloads, 1);
-    // Only the answers a status poll can have: no frame of the download.
+    // Only the answers a status poll can have: no frame of the page or the download.
     EXPECT_NE(poller.out().find(" other=0\n"), std::string::npos) << poller.out();
     EXPECT_EQ(poller.out().find("answers=0 "), std::string::npos) << poller.out();
 }
@@ -296,12 +327,8 @@ TEST_F(BridgeOnMockBus, TwoProcessesEachGetTheirOwnAnswers) {
 // Unplugged during a transfer: the socket goes at once, the open device is no
 // longer attached, and the call reports the printer gone.
 TEST_F(BridgeOnMockBus, HungTransferAndUnplugDuringATransfer) {
-    MockUsbPrinter& printer = plug(2, 2, "TZ000101");
-    start_bridge();
-    ASSERT_TRUE(served("TZ000101")) << bridge_->err();
-    OpenLibrary library;
-    ASSERT_TRUE(library.ok()) << library.code();
-    ASSERT_EQ(select_serial("TZ000101"), TZP_OK);
+    MockUsbPrinter& printer = serve_and_open();
+    ASSERT_FALSE(HasFailure());
     ASSERT_EQ(status_code(), TZP_OK);
 
     printer.set_hanging(true);
@@ -329,19 +356,15 @@ TEST_F(BridgeOnMockBus, HungTransferAndUnplugDuringATransfer) {
     char serials[1024] = {};
     EXPECT_EQ(tzpusb_listupPrinterSN(serials), 0);
     SDKUsb_Close(device);
-    library.close();
+    library_.reset();
     EXPECT_EQ(stop_bridge(), 0);
 }
 
 // SIGTERM while transfers are in flight: the bridge cancels them, gives the
 // printer back and removes its socket, and exits 0.
 TEST_F(BridgeOnMockBus, EndsCleanlyOnSigtermWithTransfersInFlight) {
-    MockUsbPrinter& printer = plug(2, 2, "TZ000101");
-    start_bridge();
-    ASSERT_TRUE(served("TZ000101")) << bridge_->err();
-    OpenLibrary library;
-    ASSERT_TRUE(library.ok()) << library.code();
-    ASSERT_EQ(select_serial("TZ000101"), TZP_OK);
+    MockUsbPrinter& printer = serve_and_open();
+    ASSERT_FALSE(HasFailure());
     printer.set_hanging(true);
     std::future<std::chrono::steady_clock::duration> stopping = std::async(std::launch::async, [&] {
         std::this_thread::sleep_for(200ms);
@@ -352,7 +375,7 @@ TEST_F(BridgeOnMockBus, EndsCleanlyOnSigtermWithTransfersInFlight) {
     const uint16_t during = status_code();  // in flight when the bridge is told to end
     EXPECT_TRUE(during == TZP_USB_ERROR || during == TZP_NOT_RECOGNISED) << during;
     EXPECT_LT(stopping.get(), 4s);
-    library.close();
+    library_.reset();
     EXPECT_FALSE(fs::exists(socket_of("TZ000101")));
     EXPECT_FALSE(printer.counts().claimed);
     EXPECT_EQ(printer.counts().discarded, 3u);  // the IN queue and the hung OUT transfer
@@ -387,23 +410,29 @@ TEST(BridgeIdentity, IdStringAndDeviceIdAnswers) {
     EXPECT_EQ(ub::make_instance(3, {1, 4, 2}, "TZ000101"), "TZUSB-3-1.4.2-TZ000101");
 }
 
-// The second process of the two-process test: polls the status of one printer
-// for a while and counts the kinds of answer.
+// The second process of the two-process test: lists the printers, then polls
+// the status of one for a while and counts the kinds of answer.
 int poll_status(const char* serial, int milliseconds) {
     uint16_t code = 0xFFFF;
     if (tzpusb_open(&code) != 1) return 3;
+    char serials[1024] = {};
+    if (tzpusb_listupPrinterSN(serials) != 1 || std::strncmp(serials, serial, 8) != 0) return 5;
     if (select_serial(serial) != TZP_OK) return 4;
     size_t answers = 0, other = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < end) {
         const uint16_t status = status_code();
         ++answers;
-        // Ready, rewriting, restarting, or another process holds the printer.
-        if (status != TZP_OK && status != TZP_DOWNLOADING && status != TZP_MAIN_INITIALISING &&
+        // Ready, its job buffer full, rewriting, restarting, or another
+        // process holds the printer.
+        if (status != TZP_OK && status != TZP_BUSY && status != TZP_DOWNLOADING && status != TZP_MAIN_INITIALISING &&
             status != TZP_PRINTER_IN_USE) {
             ++other;
             std::printf("code %u\n", status);
         }
+        // A pause between polls, as kiosk software makes: a loop that takes
+        // the printer back at once would keep the other process waiting.
+        std::this_thread::sleep_for(5ms);
     }
     tzpusb_close();
     std::printf("answers=%zu other=%zu\n", answers, other);

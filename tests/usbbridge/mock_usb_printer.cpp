@@ -115,6 +115,11 @@ void MockUsbPrinter::set_hanging(bool hanging) {
     hanging_ = hanging;
 }
 
+void MockUsbPrinter::tick() {
+    std::lock_guard guard(lock_);
+    model_.tick();
+}
+
 MockUsbPrinter::Counts MockUsbPrinter::counts() const {
     std::lock_guard guard(lock_);
     return counts_;

@@ -36,6 +36,10 @@ public:
     void unplug();
     // OUT URBs are taken and never completed (until discarded).
     void set_hanging(bool hanging);
+    // Lets the printer's time run on, as every ioctl does. The printed pages
+    // are written under the printer's lock, so a test that ticks through here
+    // reads them after their files are closed.
+    void tick();
 
     // What the host did.
     struct Counts {
