@@ -11,6 +11,7 @@ packages=(
   srecord binutils
   umockdev libumockdev-dev   # the USB bridge's tests: mocked USB devices
   dpkg-dev file lintian      # the Debian package: dpkg-shlibdeps, cpack's file check, lintian
+  debootstrap                # check_clean_root.sh: the package on a clean Debian 12 root
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"
