@@ -2,7 +2,8 @@
 # check_install.sh [BUILD_DIR]: the installed toolset and its Debian package,
 # from a build folder that has been built (default build/default).
 # 1. `cmake --install` into a temporary prefix: every file there, the shared
-#    objects versioned, each program's libraries found in the tree itself.
+#    objects versioned, each program's libraries found in the tree itself, the
+#    systemd unit's settings checked by systemd-analyze (when installed).
 # 2. A C client built against that tree with pkg-config and with CMake
 #    (find_package(TZ5170 CONFIG)), run against two virtual printers started
 #    from the installed TZ5170Emulator, as is the installed TZ5170Ctl; the
@@ -56,6 +57,15 @@ done
 for file in "${expected[@]}"; do [ -e "$file" ] || fail "not installed: ${file#"$prefix"/}"; done
 grep -q "^ExecStart=$prefix/bin/TZ5170UsbBridge --dir /run/tz5170\$" \
   "$prefix/lib/systemd/system/tz5170-usbbridge.service" || fail "the unit does not start $prefix/bin/TZ5170UsbBridge"
+if command -v systemd-analyze >/dev/null; then
+  # Unknown or misspelt settings are only warnings to systemd: none may show.
+  if ! verified="$(systemd-analyze verify --man=no "$prefix/lib/systemd/system/tz5170-usbbridge.service" 2>&1)" ||
+    [ -n "$verified" ]; then
+    fail "systemd-analyze verify: $verified"
+  fi
+else
+  echo "systemd-analyze is not installed: the unit's settings are not checked"
+fi
 for program in "${programs[@]}" ; do
   if ldd "$prefix/bin/$program" | grep -q 'not found'; then fail "$program: $(ldd "$prefix/bin/$program" | grep 'not found')"; fi
 done
