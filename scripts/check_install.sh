@@ -47,6 +47,7 @@ for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
   expected+=("$libdir/lib$lib.so.$version" "$libdir/lib$lib.so.$soversion" "$libdir/lib$lib.so")
   soname="$(readelf -d "$libdir/lib$lib.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')"
   [ "$soname" = "lib$lib.so.$soversion" ] || fail "lib$lib.so.$version has SONAME '$soname'"
+  readelf -d "$libdir/lib$lib.so.$version" | grep -q 'FLAGS.*BIND_NOW' || fail "lib$lib.so.$version is not linked with -z now"
 done
 programs=(TZ5170upgrade TZ5170Laminate TZ5170Ctl TZ5170Firmware TZ5170Emulator)
 if [ -e "$prefix/bin/TZ5170UsbBridge" ]; then programs+=(TZ5170UsbBridge); fi
