@@ -1,10 +1,19 @@
 // The USB control library through its C entry points, against virtual printers.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include <array>
 #include <cstdlib>
@@ -14,6 +23,7 @@
 
 #include "platform/pipe_io.h"
 #include "printer_farm.h"
+#include "temp_folder.h"
 #include "usbctrl/sdkusb.h"
 
 namespace {
@@ -327,6 +337,58 @@ TEST(UsbCtrl, HangingPrinterTakesCommandsButDoesNotAnswer) {
     SDKUsb_ClosePipe(w);
     SDKUsb_ClosePipe(r);
     SDKUsb_Close(handle);
+}
+
+// A bridge folder the user may not read (not in group lp): one line on stderr
+// for the whole process, naming the group and the udev rule, and none with
+// TZ5170_QUIET=1. Each look is made in a child process of an ordinary user
+// (nobody, when the tests run as root, whom no folder keeps out).
+TEST(UsbCtrl, UnreadableBridgeFolderIsToldOnceUnlessQuiet) {
+    tz::test::TempFolder folder;
+    const std::string bridge = folder.file("tz5170");
+    ASSERT_EQ(::mkdir(bridge.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0711), 0);  // as /run: the folder itself can be looked up
+    for (const bool quiet : {false, true}) {
+        const std::string err = folder.file(quiet ? "quiet.txt" : "told.txt");
+        const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(err_fd, 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::dup2(err_fd, 2);
+            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(3);
+            ::setenv("TZ5170_USB_DIR", bridge.c_str(), 1);
+            ::unsetenv("TZ5170_EMULATOR");
+            if (quiet)
+                ::setenv("TZ5170_QUIET", "1", 1);
+            else
+                ::unsetenv("TZ5170_QUIET");
+            const bool none = SDKUsb_CheckDeviceName(0) == -1 && SDKUsb_Open(0) == -1;
+            ::_exit(none ? 0 : 4);
+        }
+        ::close(err_fd);
+        int status = -1;
+        for (int i = 0; i < 1000 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!WIFEXITED(status)) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            FAIL() << "the child did not end";
+        }
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        std::stringstream text;
+        text << std::ifstream(err).rdbuf();
+        const std::string told = text.str();
+        if (quiet) {
+            EXPECT_EQ(told, "");
+        } else {
+            EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+            EXPECT_NE(told.find("cannot read " + bridge), std::string::npos) << told;
+            EXPECT_NE(told.find("group lp"), std::string::npos) << told;
+            EXPECT_NE(told.find("60-tz5170.rules"), std::string::npos) << told;
+        }
+    }
 }
 
 }  // namespace
