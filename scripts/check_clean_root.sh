@@ -10,45 +10,22 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir="$PWD"
 build="$(cd "${1:-build/default}" && pwd)"
-mirror="${TZ5170_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
 
 fail() { echo "check_clean_root: $*" >&2; exit 1; }
 step() { echo "== $*"; }
 
-[ "$(id -u)" -eq 0 ] || fail "run as root (debootstrap, chroot and mounts)"
-command -v debootstrap >/dev/null || fail "debootstrap is missing (apt-get install debootstrap)"
-
 work="$(mktemp -d /var/tmp/tz5170-clean-root.XXXXXX)"
-root="$work/root"
-mounted=()
-cleanup() {
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[$i]}" 2>/dev/null || true; done
-  rm -rf --one-file-system "$work"
-}
-trap cleanup EXIT
-
+trap 'rm -rf "$work"' EXIT
 step "cpack -G DEB"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null
 deb="$(ls "$work"/deb/tz5170_*.deb)"
 basename "$deb"
 
-step "debootstrap --variant=minbase bookworm"
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.txt" 2>&1 ||
-  { tail -20 "$work/debootstrap.txt"; fail "debootstrap failed"; }
-for fs in proc:proc sysfs:sys tmpfs:dev/shm tmpfs:run; do
-  mkdir -p "$root/${fs#*:}"
-  mount -t "${fs%%:*}" "${fs%%:*}" "$root/${fs#*:}"
-  mounted+=("$root/${fs#*:}")
-done
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-in_root() {
-  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-    DEBIAN_FRONTEND=noninteractive "$@"
-}
+source scripts/lib/clean_root.sh
+make_clean_root "$work"
 
 step "apt-get install ./$(basename "$deb") in the clean root"
 cp "$deb" "$root/tmp/"
-in_root apt-get update -qq
 in_root apt-get install -y -qq --no-install-recommends "/tmp/$(basename "$deb")" >"$work/apt.txt" 2>&1 ||
   { tail -30 "$work/apt.txt"; fail "the package does not install"; }
 echo "$(grep -c '^Setting up' "$work/apt.txt") packages set up"
