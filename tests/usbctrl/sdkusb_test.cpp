@@ -376,6 +376,7 @@ TEST(UsbCtrl, UnreadableBridgeFolderIsToldOnceUnlessQuiet) {
             ::waitpid(pid, &status, 0);
             FAIL() << "the child did not end";
         }
+        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "this machine does not let root become user nobody";
         EXPECT_EQ(WEXITSTATUS(status), 0);
         std::stringstream text;
         text << std::ifstream(err).rdbuf();
