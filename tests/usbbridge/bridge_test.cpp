@@ -96,10 +96,8 @@ Bytes main_image(const char* version) {
 class OpenLibrary {
 public:
     OpenLibrary() { ok_ = tzpusb_open(&code_) == 1; }
-    ~OpenLibrary() { close(); }
-    void close() {
+    ~OpenLibrary() {
         if (ok_) tzpusb_close();
-        ok_ = false;
     }
     bool ok() const { return ok_; }
     uint16_t code() const { return code_; }
