@@ -35,12 +35,15 @@ const char* const kControlHelp =
     "busy            both job positions taken (until 'busy off')\n"
     "busy off        free the positions 'busy' took\n"
     "media W H       largest print width and height of the loaded media\n"
+    "link-rate N     take at most N bytes a second from the host (0: no limit)\n"
     "clear-faults    end hang, error, state, delay, corrupt/truncate and busy\n"
     "firmware PART   the image the last rewrite of PART (USB, MAIN, DSP, TABLE) installed,\n"
     "                as its file: 'ok part=USB size=49152 crc32=1A2B3C4D version=01.09',\n"
     "                'ok part=USB none' before any since the printer started\n";
 
 namespace {
+
+constexpr unsigned long kMaxLinkRate = 10'000'000'000UL;
 
 bool parse_hex_byte(const std::string& text, uint8_t& value) {
     std::string digits = text;
@@ -68,6 +71,7 @@ std::string info_line(VirtualPrinter& printer) {
     out << "ok serial=" << printer.serial() << " plugged=" << (printer.plugged() ? 1 : 0)
         << " hanging=" << (printer.model().hanging() ? 1 : 0) << " connections=" << printer.connection_count()
         << " state=" << state << " activity=" << info.activity << " jobs=" << info.jobs;
+    if (printer.link_rate() != 0) out << " link-rate=" << printer.link_rate();
     if (!info.condition.empty()) out << " error=" << info.condition;
     return out.str();
 }
@@ -155,6 +159,13 @@ std::string run_control_command(VirtualPrinter& printer, const std::string& line
         if (args.size() != 2 || !parse_number(args[0], 65535, width) || !parse_number(args[1], 65535, height) ||
             !model.set_media(static_cast<uint16_t>(width), static_cast<uint16_t>(height)))
             return "error: usage: media WIDTH HEIGHT (1..65535)";
+        return "ok";
+    }
+    if (command == "link-rate") {
+        unsigned long rate = 0;
+        if (args.size() != 1 || !parse_number(args[0], kMaxLinkRate, rate))
+            return "error: usage: link-rate BYTES_PER_SECOND (0 for no limit)";
+        printer.set_link_rate(rate);
         return "ok";
     }
     if (command == "firmware") {

@@ -23,12 +23,15 @@ void usage(FILE* out) {
     std::fprintf(out,
                  "usage: TZ5170Emulator --dir DIR --serial XXXXXXXX [--state FILE] [--time-scale F]\n"
                  "                      [--output DIR] [--vendor-id HEX] [--product-id HEX] [--boot-id ID]\n"
+                 "                      [--link-rate BYTES_PER_S]\n"
                  "       TZ5170Emulator --dir DIR --serial XXXXXXXX --control COMMAND\n"
                  "Serves one virtual printer on DIR/<serial>.sock until interrupted; its control\n"
                  "socket is DIR/<serial>.ctl. With --control, sends COMMAND to a running printer.\n"
                  "--boot-id ID: the MAIN board's boot firmware id (firmware entry 1), 8 characters:\n"
                  "E0229800 new board (factory), E0203300 old board, E0242600 new board 2, or any\n"
                  "other; it replaces the one in the state file and is written to it.\n"
+                 "--link-rate N: take at most N bytes a second from the host, as a USB link does\n"
+                 "(about 33000000 for USB 2.0); 0 or left out: no limit.\n"
                  "Control commands:\n%s",
                  tz::emulator::kControlHelp);
 }
@@ -38,6 +41,15 @@ bool parse_hex16(const char* text, uint16_t& value) {
     unsigned long v = std::strtoul(text, &end, 16);
     if (end == text || *end != '\0' || v > 0xFFFF) return false;
     value = static_cast<uint16_t>(v);
+    return true;
+}
+
+bool parse_rate(const char* text, uint64_t& value) {
+    char* end = nullptr;
+    if (*text == '-' || *text == '+') return false;
+    unsigned long long v = std::strtoull(text, &end, 10);
+    if (end == text || *end != '\0') return false;
+    value = v;
     return true;
 }
 
@@ -102,6 +114,9 @@ int main(int argc, char** argv) {
         else if (arg == "--output") options.output_folder = value("--output");
         else if (arg == "--boot-id") options.boot_id = value("--boot-id");
         else if (arg == "--time-scale") options.time_scale = std::atof(value("--time-scale"));
+        else if (arg == "--link-rate") {
+            if (!parse_rate(value("--link-rate"), options.link_rate)) { usage(stderr); return 2; }
+        }
         else if (arg == "--vendor-id") {
             if (!parse_hex16(value("--vendor-id"), options.vendor_id)) { usage(stderr); return 2; }
         } else if (arg == "--product-id") {

@@ -1,6 +1,7 @@
 #include "emulator/virtual_printer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -96,6 +97,7 @@ bool VirtualPrinter::start(std::string* error) {
         }
     }
     bus_serial_ = state.serial;
+    link_.set_rate(options_.link_rate);
     ModelOptions model_options;
     model_options.identity = Identity{options_.vendor_id, options_.product_id};
     model_options.state_file = options_.state_file;
@@ -242,6 +244,7 @@ void VirtualPrinter::serve(Connection& connection) {
                 continue;
             }
             if (got.status != IoStatus::Ok) break;  // the host closed the device, or we were unplugged
+            if (!wait_for_link(got.bytes)) break;
             std::vector<Bytes> answers = model_->on_transfer(session, buffer.data(), got.bytes);
             if (!answers.empty()) wait_before_answering();
             bool sent = true;
@@ -258,6 +261,17 @@ void VirtualPrinter::wait_before_answering() {
     const uint32_t delay = model_->answer_delay_ms();
     for (uint32_t waited = 0; waited < delay && accepting_; waited += kTickMs)
         platform::sleep_ms(std::min(kTickMs, delay - waited));
+}
+
+bool VirtualPrinter::wait_for_link(size_t bytes) {
+    using namespace std::chrono;
+    const auto now = [] { return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count(); };
+    const int64_t arrives = link_.arrival(bytes, now());
+    for (int64_t left = arrives - now(); left > 0; left = arrives - now()) {
+        if (!accepting_) return false;
+        std::this_thread::sleep_for(nanoseconds(std::min<int64_t>(left, int64_t{kPollMs} * 1000000)));
+    }
+    return true;
 }
 
 void VirtualPrinter::control_loop() {

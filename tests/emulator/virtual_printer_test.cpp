@@ -307,6 +307,33 @@ TEST(VirtualPrinterControl, BrokenFramesDelaysBusyAndMedia) {
     EXPECT_EQ(status.at(45), 0);
 }
 
+// The link takes what the host sends no faster than its rate, the same link
+// for every connection; the rate is not a fault that clear-faults ends.
+TEST(VirtualPrinterControl, LinkRateKeepsTheHostWaitingForItsData) {
+    TempFolder folder;
+    PrinterOptions options = options_in(folder, "SN000015");
+    options.link_rate = 400000;
+    VirtualPrinter printer(options);
+    std::string error;
+    ASSERT_TRUE(printer.start(&error)) << error;
+    EXPECT_EQ(control(printer, "clear-faults"), "ok");
+    EXPECT_NE(control(printer, "info").find(" link-rate=400000"), std::string::npos);
+    Host first(printer), second(printer);
+    const Bytes piece(4096, 0xEE);  // not a command: each is answered with an error frame
+    auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 25; ++i) {
+        ASSERT_TRUE(first.send(piece));
+        ASSERT_TRUE(second.send(piece));
+        ASSERT_FALSE(first.receive().empty());
+        ASSERT_FALSE(second.receive().empty());
+    }
+    // 200 KiB over 400 KB/s.
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_EQ(control(printer, "link-rate 0"), "ok");
+    EXPECT_EQ(printer.link_rate(), 0u);
+    EXPECT_EQ(control(printer, "info").find("link-rate"), std::string::npos);
+}
+
 TEST(VirtualPrinterControl, ControlSocketAnswersEveryLineAndRejectsNonsense) {
     TempFolder folder;
     VirtualPrinter printer(options_in(folder, "SN000009"));
@@ -322,7 +349,7 @@ TEST(VirtualPrinterControl, ControlSocketAnswersEveryLineAndRejectsNonsense) {
     EXPECT_EQ(control(printer, ""), "error: empty command");
     for (const char* bad : {"error", "error zz", "error 1 2 3 4 5", "error 123", "state", "state cc", "state 0x1G",
                             "delay", "delay -1", "delay 600001", "delay 1x", "busy now", "media 0 5", "media 5",
-                            "media 70000 5"})
+                            "media 70000 5", "link-rate", "link-rate -1", "link-rate 5x"})
         EXPECT_EQ(control(printer, bad).rfind("error: ", 0), 0u) << bad;
     // Nothing of the refused lines took effect.
     EXPECT_EQ(control(printer, "info"),

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "emulator/link_pacer.h"
 #include "emulator/printer_model.h"
 #include "platform/file_lock.h"
 #include "platform/local_socket.h"
@@ -32,6 +33,10 @@ struct PrinterOptions {
     uint16_t vendor_id = 0x0F3C;
     uint16_t product_id = 0x5A17;
     std::shared_ptr<const Clock> clock;  // the steady clock when empty
+    // Bytes a second the printer takes from the host over its link, shared
+    // by every connection (a USB 2.0 link carries about 33,000,000); 0 for
+    // no limit.
+    uint64_t link_rate = 0;
 };
 
 class VirtualPrinter {
@@ -62,6 +67,10 @@ public:
     size_t connection_count();
     std::string serial() const { return model_->serial(); }
 
+    // The link's speed in bytes a second; 0 for no limit.
+    void set_link_rate(uint64_t bytes_per_second) { link_.set_rate(bytes_per_second); }
+    uint64_t link_rate() const { return link_.rate(); }
+
 private:
     struct Connection;
     struct ControlClient;
@@ -73,6 +82,8 @@ private:
     void housekeeping_loop();
     void serve(Connection& connection);
     void wait_before_answering();
+    // false when the printer left the bus before the transfer had crossed.
+    bool wait_for_link(size_t bytes);
     void leave_bus();
     void leave_bus_locked();
     bool join_bus(bool by_printer);
@@ -82,6 +93,7 @@ private:
 
     PrinterOptions options_;
     std::unique_ptr<PrinterModel> model_;
+    LinkPacer link_;
 
     platform::FileLock serial_lock_;  // DIR/<serial>.lock while the printer runs
     std::mutex plug_lock_;  // plugging in and out, the listener and its thread, user_unplugged_
