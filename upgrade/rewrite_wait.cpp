@@ -1,6 +1,7 @@
 #include "rewrite_wait.h"
 
 #include "library_session.h"
+#include "messages.h"
 #include "output.h"
 #include "program_clock.h"
 #include "tzpusb.h"
@@ -22,11 +23,18 @@ int fold(int code, Classifier classifier) {
     return code;
 }
 
-StatusClass read_and_classify(Classifier classifier) {
+// Between looks at a printer that says it is ready but has not begun the
+// rewrite: its data may still be on the way to it.
+constexpr int64_t kRecheckMs = 200;
+
+uint16_t read_status() {
     uint16_t code = 0;
     tzpusb_status(&code);
-    return classify_status(code, classifier);
+    return code;
 }
+
+// Busy with the rewrite, or restarting after it.
+bool shows_rewrite(uint16_t code) { return code == TZP_DOWNLOADING || code == TZP_MAIN_INITIALISING; }
 
 }  // namespace
 
@@ -57,19 +65,51 @@ StatusClass classify_status(int code, Classifier classifier) {
     }
 }
 
-int wait_for_rewrite(const std::string& serial, Classifier classifier, int64_t limit_ms) {
+int wait_for_rewrite(const std::string& serial, Classifier classifier, int64_t limit_ms, const SentPart& part) {
     LibrarySession session;
-    if (session.open_and_select(serial) != SessionStart::Ready) return -1;
+    if (session.open_and_select(serial) != SessionStart::Ready) {
+        say("Cannot wait for the printer to rewrite the %s firmware.\n", part.name);
+        return -1;
+    }
     const ProgramClock& clock = program_clock();
-    int64_t start = clock.now_ms();
+    const int64_t start = clock.now_ms();
+    bool rewrite_seen = false;
+    Installed installed = Installed::Unknown;
+    VersionPair found;
     for (;;) {
         say("Waiting for the printer to finish rewriting firmware.                     \r");
-        if (read_and_classify(classifier) == StatusClass::Finished) {
-            session.leave_open();
-            return 0;
+        uint16_t code = read_status();
+        rewrite_seen = rewrite_seen || shows_rewrite(code);
+        if (classify_status(code, classifier) == StatusClass::Finished) {
+            // "Ready" means finished only once the printer has the part, or
+            // was seen at work on it.
+            installed = check_installed(part, found);
+            if (installed == Installed::Yes) {
+                session.leave_open();
+                return 0;
+            }
+            if (rewrite_seen && installed == Installed::OtherVersion) {
+                print_not_installed(part, found);
+                return -1;
+            }
+            clock.sleep_ms(kRecheckMs);
+        } else {
+            code = read_status();
+            rewrite_seen = rewrite_seen || shows_rewrite(code);
+            if (classify_status(code, classifier) == StatusClass::Failed) {
+                print_result_error(code);
+                say("Lost the printer while waiting for it to rewrite the %s firmware.\n", part.name);
+                return -1;
+            }
         }
-        if (read_and_classify(classifier) == StatusClass::Failed) return -1;
-        if (clock.now_ms() - start > limit_ms) return -1;
+        if (clock.now_ms() - start > limit_ms) {
+            if (installed == Installed::OtherVersion)
+                print_not_installed(part, found);
+            else
+                say("The printer did not finish rewriting the %s firmware within %d sec.\n", part.name,
+                    static_cast<int>(limit_ms / 1000));
+            return -1;
+        }
     }
 }
 

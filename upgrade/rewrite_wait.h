@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "part_check.h"
+
 namespace tz::upgrade {
 
 // A: after MAIN and DSP, and after TABLE when the tone curves are not reset.
@@ -15,10 +17,13 @@ enum class StatusClass { Finished, Failed, Waiting };
 
 StatusClass classify_status(int code, Classifier classifier);
 
-// Polls the printer's status without pause until the rewrite has finished
-// (0, the library context left open for the next step) or failed (-1). A
-// rewrite that has not finished after `limit_ms` program milliseconds counts
-// as failed, as a lost printer does.
-int wait_for_rewrite(const std::string& serial, Classifier classifier, int64_t limit_ms);
+// Polls the printer's status without pause until the rewrite of `part` has
+// finished (0, the library context left open for the next step) or failed
+// (-1, after a line that says why). Finished means the status says so and
+// the printer's firmware table shows the part's version; a printer that says
+// it is ready before it was seen at work on the rewrite may still be taking
+// the part's data, and is looked at again. A rewrite that has not finished
+// after `limit_ms` program milliseconds has failed.
+int wait_for_rewrite(const std::string& serial, Classifier classifier, int64_t limit_ms, const SentPart& part);
 
 }  // namespace tz::upgrade

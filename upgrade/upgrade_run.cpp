@@ -9,6 +9,7 @@
 #include "library_session.h"
 #include "messages.h"
 #include "output.h"
+#include "part_check.h"
 #include "part_download.h"
 #include "post_upgrade.h"
 #include "printer_versions.h"
@@ -157,6 +158,7 @@ private:
         if (!download()) return false;
         say("%s", texts.finished);
         states_[part] = PartState::Downloaded;
+        sent_[part] = version.version;
         downloaded = true;
         return true;
     }
@@ -175,6 +177,8 @@ private:
         return true;
     }
 
+    // Also where a USB part sent in this run is seen installed, once the
+    // controller is back.
     bool board_check() {
         LibrarySession session;
         if (session.open_and_select(serial_) != SessionStart::Ready) return false;
@@ -186,12 +190,27 @@ private:
             return false;
         }
         pcb_ = pcb_type_of(record);
+        if (states_[kUsb] == PartState::Downloaded) {
+            const SentPart usb = sent_part(kUsb);
+            const VersionPair found = entry_at(record, usb.entry_offset).version;
+            if (found != usb.version) {
+                print_not_installed(usb, found);
+                return false;
+            }
+        }
         return true;
     }
 
-    // The rewrite wait after a downloaded part; false when it failed.
-    bool wait_after(Classifier classifier) {
-        if (wait_for_rewrite(serial_, classifier, config_.time.rewrite_limit_ms) != 0) return false;
+    SentPart sent_part(Part part) const {
+        static constexpr const char* kNames[] = {"USB", "MAIN", "DSP", "TABLE"};
+        static constexpr size_t kOffsets[] = {kUsbEntryOffset, kMainEntryOffset, kDspEntryOffset, kTableEntryOffset};
+        return {kNames[part], kOffsets[part], sent_[part]};
+    }
+
+    // The rewrite wait after a downloaded part; false when it failed or the
+    // printer did not install the part.
+    bool wait_after(Part part, Classifier classifier) {
+        if (wait_for_rewrite(serial_, classifier, config_.time.rewrite_limit_ms, sent_part(part)) != 0) return false;
         say("\n\n");
         return true;
     }
@@ -215,7 +234,7 @@ private:
             return false;
         if (!downloaded) return true;
         restart_ = file->reset != 0;
-        return wait_after(Classifier::A);
+        return wait_after(kMain, Classifier::A);
     }
 
     bool dsp_part() {
@@ -225,7 +244,7 @@ private:
             return false;
         if (!downloaded) return true;
         restart_ = config_.dsp.reset != 0;
-        return wait_after(Classifier::A);
+        return wait_after(kDsp, Classifier::A);
     }
 
     bool table_part() {
@@ -236,7 +255,7 @@ private:
         if (!downloaded) return true;
         restart_ = config_.table.reset != 0;
         // Before its tone curves are reset the printer must be fully idle.
-        return wait_after(config_.tone_curve_reset == 0 ? Classifier::B : Classifier::A);
+        return wait_after(kTable, config_.tone_curve_reset == 0 ? Classifier::B : Classifier::A);
     }
 
     bool restart() {
@@ -276,6 +295,7 @@ private:
     int number_;
     bool last_;
     std::array<PartState, 4> states_{};
+    std::array<VersionPair, 4> sent_{};  // the version of each part's file, once sent
     PcbType pcb_ = PcbType::Unknown;
     bool restart_ = false;
     PrinterVersions before_;
