@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     tz::platform::clear_console();
     say("TARVO 5170 Photo Printer Firmware Package Upgrade\n");
     say("\n");
+    for (const std::string& note : config.notes) say("%s", note.c_str());
     if (!check_part_files(config)) return 0;
     print_file_listing(config);
     run_upgrade(config);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "firmware_versions.h"
 #include "platform/profile_ini.h"
@@ -11,15 +12,20 @@
 namespace tz::upgrade {
 
 inline constexpr char kNoFile[] = "None";
+// The longest path the system opens.
+inline constexpr size_t kPathLimit = 4095;
+// The longest wait [TIME] may ask for: an hour.
+inline constexpr int32_t kLongestWaitMs = 3'600'000;
 
 struct PartFile {
-    std::string path = kNoFile;  // at most 259 characters
+    std::string path = kNoFile;  // as long as the INI file gives it
     uint64_t length = 0;         // filled by the start-up check
     uint8_t reset = 0;           // low 8 bits of RESET (not used for USB)
 
     bool named() const { return path != kNoFile; }
 };
 
+// The four waits that have an effect are kept within 0 .. kLongestWaitMs.
 struct TimeSettings {
     int32_t usb_wait_ms = 30000;    // countdown after a USB download
     int32_t main_wait_ms = 60000;   // the following six are read and have no effect
@@ -49,6 +55,8 @@ struct UpgradeConfig {
     int32_t force_download = 0;    // exactly 1 downloads every part that has a file
     std::string threshold_major = "0";
     std::string threshold_minor = "0";
+    // One line for each setting whose text was not taken as it stands.
+    std::vector<std::string> notes;
 
     bool forced() const { return force_download == 1; }
     VersionPair laminate_threshold() const {
@@ -58,8 +66,15 @@ struct UpgradeConfig {
 
 UpgradeConfig read_upgrade_config(const platform::ProfileIni& ini);
 
+// A wait of [TIME] in milliseconds, read as integers are (an optional sign,
+// then the leading digits) and kept within 0 .. kLongestWaitMs. When the
+// text is not a plain number in that range, `note` names the key, the text
+// and the value used.
+int32_t wait_from_text(const char* key, const std::string& text, std::string& note);
+
 // Opens each named file and records its length, in the order USB, MAIN (old,
-// new, new 2), DSP, TABLE. A file that cannot be opened, a USB file too short
+// new, new 2), DSP, TABLE. A path longer than the system takes, a file that
+// cannot be opened, a USB file too short
 // to carry its 64-byte header block, and a file longer than its download can
 // announce (USB 65,535 bytes, the others 4 GiB - 1) are reported and give
 // false: the program then ends without touching a printer.

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "firmware_versions.h"
 #include "messages.h"
 #include "part_download.h"
 #include "rewrite_wait.h"
+#include "upgrade_config.h"
 
 namespace {
 
@@ -109,6 +112,24 @@ TEST(UpgradeParts, PiecesNeverAskForMoreThanRemains) {
     }));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Error: Unknown error(2604)\nError: USB communication error(2600)\n");
+}
+
+// Waits of [TIME]: plain numbers up to an hour as they are; anything else is
+// named with the value used, which never wraps and never goes below 0.
+TEST(UpgradeParts, WaitsOutsideTheirRangeAreNamedAndClamped) {
+    using tz::upgrade::wait_from_text;
+    std::string note;
+    EXPECT_EQ(wait_from_text("USB_WAIT_TIME", "30000", note), 30000);
+    EXPECT_EQ(wait_from_text("USB_WAIT_TIME", "0003600000", note), 3600000);
+    EXPECT_EQ(note, "");
+    const std::pair<const char*, int32_t> garbage[] = {
+        {"-5", 0}, {"abc", 0}, {"12abc", 12}, {"3600001", 3600000}, {"99999999999", 3600000}, {"4294967296", 3600000}};
+    for (const auto& [text, used] : garbage) {
+        EXPECT_EQ(wait_from_text("REWRITE_LIMIT", text, note), used) << text;
+        EXPECT_EQ(note, "[TIME] REWRITE_LIMIT = \"" + std::string(text) +
+                            "\" is not a number of milliseconds from 0 to 3600000; " + std::to_string(used) +
+                            " is used.\n");
+    }
 }
 
 TEST(UpgradeParts, ResultTexts) {

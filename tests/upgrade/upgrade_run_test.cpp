@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -45,6 +46,31 @@ TEST(UpgradeRun, StartUpChecksComeBeforeAnyPrinter) {
     Result long_usb = package.run("[USB]\nFILEPATH=long.bin\n");
     EXPECT_EQ(long_usb.out, kTitle + "USB program file size error.\n");
     EXPECT_EQ(control(first, "firmware USB"), "ok part=USB none");
+}
+
+// A part file whose path is longer than the old 259 characters is used; one
+// longer than the system takes is refused, saying so. Garbage in [TIME] is
+// named with the value used, after the title.
+TEST(UpgradeRun, LongPathsAndWaitsOutsideTheirRange) {
+    PrinterFarm farm;
+    auto& first = farm.add(printer("TZ000101"));
+    Package package;
+    const std::string folder = std::string(200, 'a') + "/" + std::string(200, 'b');
+    std::filesystem::create_directories(package.path() + "/" + folder);
+    const std::string path = folder + "/main.bin";  // 409 characters
+    package.file(path, main_file("0602"));
+    Result result = package.run("[MAIN_NEWPCB]\nFILEPATH=" + path +
+                                "\n[TIME]\nDISP_WAIT_TIME=-5\nREWRITE_LIMIT=99999999999\n");
+    EXPECT_EQ(result.out.substr(0, result.out.find("Lists the files")),
+              kTitle + "[TIME] DISP_WAIT_TIME = \"-5\" is not a number of milliseconds from 0 to 3600000; 0 is used.\n"
+                       "[TIME] REWRITE_LIMIT = \"99999999999\" is not a number of milliseconds from 0 to 3600000; "
+                       "3600000 is used.\n");
+    EXPECT_NE(result.out.find("Downloading MAIN file (New PCB)... [" + path + "]\n"), std::string::npos);
+    EXPECT_NE(control(first, "firmware MAIN").find("version=06.02"), std::string::npos);
+
+    Result too_long = package.run("[DSP]\nFILEPATH=" + std::string(4096, 'd') + "\n");
+    EXPECT_EQ(too_long.out, kTitle + "The path of this file is too long (4096 characters; at most 4095).\n"
+                                     "DSP program file size error.\n");
 }
 
 // Without a printer the library does not open (1004).
