@@ -1,7 +1,7 @@
 // Tone curves: reading one back in data packets, and storing one that
 // arrived after an Update Command.
+#include "byteorder/little_endian.h"
 #include "engine.h"
-#include "wire.h"
 
 namespace tz::emulator {
 namespace {

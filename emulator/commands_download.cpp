@@ -1,9 +1,9 @@
 // The Update Command and the USB firmware download command: they announce
 // data that follows on the same connection. Firmware images are checked
 // when complete and then rewritten.
+#include "byteorder/little_endian.h"
 #include "engine.h"
 #include "firmware_image.h"
-#include "wire.h"
 
 namespace tz::emulator {
 namespace {

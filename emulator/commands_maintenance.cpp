@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byteorder/little_endian.h"
 #include "engine.h"
 #include "firmware_image.h"
 #include "parameters.h"
-#include "wire.h"
 
 namespace tz::emulator {
 namespace {

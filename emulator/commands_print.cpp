@@ -2,8 +2,8 @@
 // laminate strings, the cut list and the status of one job.
 #include <algorithm>
 
+#include "byteorder/little_endian.h"
 #include "engine.h"
-#include "wire.h"
 
 namespace tz::emulator {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byteorder/little_endian.h"
 #include "engine.h"
 #include "status_report.h"
-#include "wire.h"
 
 namespace tz::emulator {
 namespace {

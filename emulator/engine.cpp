@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "wire.h"
+#include "byteorder/little_endian.h"
 
 namespace tz::emulator {
 namespace {

@@ -1,6 +1,6 @@
 #include "status_report.h"
 
-#include "wire.h"
+#include "byteorder/little_endian.h"
 
 namespace tz::emulator {
 

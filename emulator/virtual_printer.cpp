@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "control.h"
+#include "link/socket_names.h"
 #include "platform/process.h"
 
 namespace tz::emulator {

@@ -6,7 +6,6 @@
 namespace tz::usbbridge {
 namespace {
 
-namespace link = emulator::link;
 
 constexpr char kModelDescription[] = "MFG:TARVO;CMD:TZPL;MDL:5170;CLS:PRINTER;DES:TARVO 5170 Photo Printer;";
 constexpr size_t kSerialLabelAt = link::kSerialOffsetInIdString - 3;  // "SN:"

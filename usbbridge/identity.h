@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/link.h"
+#include "link/hello.h"
 
 namespace tz::usbbridge {
 
@@ -32,10 +32,10 @@ std::optional<std::string> parse_device_id(const uint8_t* data, size_t size);
 // The 260-byte ID string: the device ID (or, without one, a description of
 // the model) in the first 107 bytes, "SN:" and the serial at 107..118, what
 // did not fit before after it.
-std::array<uint8_t, emulator::link::kIdStringSize> make_id_string(const std::optional<std::string>& device_id,
+std::array<uint8_t, link::kIdStringSize> make_id_string(const std::optional<std::string>& device_id,
                                                                  const std::string& serial);
 
-emulator::link::Hello make_hello(const std::string& serial, const std::string& instance,
-                                 const std::array<uint8_t, emulator::link::kIdStringSize>& id_string);
+link::Hello make_hello(const std::string& serial, const std::string& instance,
+                                 const std::array<uint8_t, link::kIdStringSize>& id_string);
 
 }  // namespace tz::usbbridge

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "identity.h"
+#include "link/socket_names.h"
 #include "log.h"
 
 namespace tz::usbbridge {
 namespace {
 
-namespace link = emulator::link;
 
 constexpr size_t kOutPiece = 4096;
 constexpr size_t kInQueue = 2;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/link.h"
+#include "link/hello.h"
 #include "usb_context.h"
 
 namespace tz::usbbridge {
@@ -28,7 +28,7 @@ struct DeviceTimeouts {
 struct PrinterDescription {
     std::string serial;
     std::string instance;
-    std::array<uint8_t, emulator::link::kIdStringSize> id_string{};
+    std::array<uint8_t, link::kIdStringSize> id_string{};
     bool device_id_from_printer = false;  // else synthesised
 };
 

@@ -2,12 +2,12 @@
 
 #include <iterator>
 
+#include "link/socket_names.h"
 #include "log.h"
 
 namespace tz::usbbridge {
 namespace {
 
-namespace link = emulator::link;
 using platform::IoStatus;
 using platform::kPollHangup;
 using platform::kPollReadable;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/link.h"
+#include "link/hello.h"
 #include "platform/event_poll.h"
 #include "platform/local_socket.h"
 #include "platform/message_server.h"
@@ -23,7 +23,7 @@ public:
     using MessageSink = std::function<void(std::vector<uint8_t> message)>;
 
     // Listens on `folder`/<serial>.sock (mode 0660). Null, `error` says why, on failure.
-    static std::unique_ptr<PrinterSocket> open(const std::string& folder, const emulator::link::Hello& hello,
+    static std::unique_ptr<PrinterSocket> open(const std::string& folder, const link::Hello& hello,
                                                std::string* error);
     ~PrinterSocket() { close(); }
     PrinterSocket(const PrinterSocket&) = delete;

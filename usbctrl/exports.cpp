@@ -3,8 +3,7 @@
 #include "usbctrl/sdkusb.h"
 
 #include "device_registry.h"
-
-#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/export.h"
 
 using tz::usbctrl::registry;
 

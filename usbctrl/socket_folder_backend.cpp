@@ -6,14 +6,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "emulator/link.h"
+#include "link/hello.h"
+#include "link/socket_names.h"
 #include "platform/local_socket.h"
 
 namespace tz::usbctrl {
 namespace {
 
 namespace fs = std::filesystem;
-namespace link = emulator::link;
 using platform::IoStatus;
 using platform::LocalSocket;
 using platform::SocketKind;

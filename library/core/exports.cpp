@@ -4,10 +4,9 @@
 
 #include "discovery.h"
 #include "frame.h"
+#include "platform/export.h"
 #include "result_codes.h"
 #include "selection.h"
-
-#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
 
 using namespace tz::lib;
 

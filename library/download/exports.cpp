@@ -6,8 +6,7 @@
 #include "download_mode.h"
 #include "firmware_update.h"
 #include "mot_loader.h"
-
-#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/export.h"
 
 using namespace tz::lib;
 

@@ -10,9 +10,8 @@
 #include "laminate_update.h"
 #include "model_check.h"
 #include "parameters.h"
+#include "platform/export.h"
 #include "raw_commands.h"
-
-#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
 
 using namespace tz::lib;
 

@@ -8,16 +8,15 @@
 #include "icc_tables.h"
 #include "image_format.h"
 #include "job_control.h"
-#include "page_start.h"
-#include "page_write.h"
 #include "laminate_pattern.h"
 #include "mtf_kernel.h"
+#include "page_start.h"
+#include "page_write.h"
+#include "platform/export.h"
 #include "printer_info_read.h"
 #include "printer_info_write.h"
 #include "status_actions.h"
 #include "tone_curves.h"
-
-#define TZ_EXPORT extern "C" __attribute__((visibility("default")))
 
 using namespace tz::lib;
 

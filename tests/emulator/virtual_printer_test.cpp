@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "emulator/virtual_printer.h"
+#include "link/socket_names.h"
 #include "model_harness.h"
 #include "printer_farm.h"
 #include "temp_folder.h"
@@ -50,10 +51,10 @@ public:
         : socket_(LocalSocket::connect(printer.socket_path(), SocketKind::Message)) {
         hello_ = receive();
     }
-    bool connected() const { return hello_.size() == tz::emulator::link::kHelloSize; }
+    bool connected() const { return hello_.size() == tz::link::kHelloSize; }
     bool send(const Bytes& bytes) { return socket_.send(bytes.data(), bytes.size(), 2000).status == IoStatus::Ok; }
     Bytes receive(uint32_t timeout_ms = 2000) {
-        Bytes buffer(tz::emulator::link::kMaxTransfer);
+        Bytes buffer(tz::link::kMaxTransfer);
         auto got = socket_.receive(buffer.data(), buffer.size(), timeout_ms);
         buffer.resize(got.status == IoStatus::Ok ? got.bytes : 0);
         return buffer;

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "child_process.h"
-#include "emulator/link.h"
 #include "emulator/printer_model.h"
 #include "identity.h"
+#include "link/hello.h"
 #include "mock_usb_printer.h"
 #include "platform/local_socket.h"
 #include "png_file.h"
@@ -32,7 +32,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace link = tz::emulator::link;
+namespace link = tz::link;
 using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
 using tz::test::Child;

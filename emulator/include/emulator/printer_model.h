@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "emulator/clock.h"
-#include "emulator/link.h"
 #include "emulator/printer_state.h"
+#include "link/hello.h"
 
 namespace tz::emulator {
 

@@ -1,11 +1,12 @@
-// Little-endian fields of the printer's packets and frames.
+// Little-endian fields, as the printer's packets and frames, the link's
+// hello and the printer's information records carry them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace tz::emulator {
+namespace tz {
 
 inline uint16_t read_le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t read_le32(const uint8_t* p) {
@@ -27,4 +28,4 @@ inline void append_le32(std::vector<uint8_t>& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-}  // namespace tz::emulator
+}  // namespace tz
