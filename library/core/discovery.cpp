@@ -53,7 +53,7 @@ void reselect_after_enumeration(PrinterContext& context, uint8_t selected) {
     if (selected >= kDeviceTableSize) return;
     DeviceEntry& entry = device_table()[selected];
     if (selection_current(context) || (entry.in_use() && entry.serial() == context.selected_printer_serial.load())) {
-        context.job.setting20 = 2;  // as a selection by index does
+        if (context.has_parts()) context.parts().selected_by_index();  // as a selection by index does
         point_at(context, selected);
     }
 }

@@ -14,6 +14,16 @@ namespace {
 // How long the last close waits for the status monitor to end.
 constexpr uint32_t kMonitorStopWaitMs = 60000;
 
+// A context with its parts; null when memory is short for either.
+PrinterContext* new_context(ContextPartsFactory parts) {
+    auto* context = new (std::nothrow) PrinterContext(parts);
+    if (context != nullptr && !context->has_parts()) {
+        delete context;
+        context = nullptr;
+    }
+    return context;
+}
+
 // Releases every context when no thread is attached. Caller holds the library lock.
 bool release_all(ResultCode& code) {
     platform::sleep_ms(50);
@@ -41,20 +51,20 @@ bool release_all(ResultCode& code) {
 
 // Creates the missing contexts of the usable slots and initialises them all.
 // Caller holds the library lock.
-bool initialise_contexts(bool for_download, int mode, ResultCode& code) {
+bool initialise_contexts(OpenKind kind, ContextPartsFactory parts, ResultCode& code) {
     ContextTable& table = context_table();
     int slots = table.slot_count;
     for (int i = 0; i < slots; ++i) {
         PrinterContext* context = table.contexts[i];
         if (context == nullptr) {
-            context = new (std::nothrow) PrinterContext;
+            context = new_context(parts);
             table.contexts[i] = context;
         }
         bool ok = false;
         if (context == nullptr) {
             code = TZP_NO_MEMORY;
         } else {
-            code = for_download ? context->initialise_for_download(mode) : context->initialise();
+            code = context->initialise(kind);
             ok = code == TZP_OK;
         }
         if (!ok) {
@@ -66,10 +76,12 @@ bool initialise_contexts(bool for_download, int mode, ResultCode& code) {
     return true;
 }
 
-int open_common(bool for_download, int mode, uint16_t* result) {
+}  // namespace
+
+int open_library(OpenKind kind, ContextPartsFactory parts, uint16_t* result) {
     std::lock_guard guard(library_lock());
     ResultCode code = TZP_OK;
-    bool ok = initialise_contexts(for_download, mode, code);
+    bool ok = initialise_contexts(kind, parts, code);
     if (ok && assign_slot() < 0) {
         ok = false;
         code = TZP_NO_CONTEXT;
@@ -78,12 +90,6 @@ int open_common(bool for_download, int mode, uint16_t* result) {
     store(result, code);
     return ok ? 1 : 0;
 }
-
-}  // namespace
-
-int open_library(uint16_t* result) { return open_common(false, -1, result); }
-
-int open_library_for_download(int mode, uint16_t* result) { return open_common(true, mode, result); }
 
 void close_library() {
     std::lock_guard guard(library_lock());
@@ -111,7 +117,7 @@ int release_contexts(uint16_t* result) {
     return ok ? 1 : 0;
 }
 
-int make_slots(int slot_count) {
+int make_slots(int slot_count, ContextPartsFactory parts) {
     std::lock_guard guard(library_lock());
     ContextTable& table = context_table();
     unsigned count = static_cast<uint16_t>(slot_count);
@@ -119,10 +125,10 @@ int make_slots(int slot_count) {
     table.slot_count = static_cast<int>(count);
     for (unsigned i = 0; i < count; ++i) {
         if (table.contexts[i] != nullptr) continue;
-        PrinterContext* context = new (std::nothrow) PrinterContext;
+        PrinterContext* context = new_context(parts);
         if (context == nullptr) return 0;
         table.contexts[i] = context;
-        if (context->initialise() != TZP_OK) return 0;
+        if (context->initialise(OpenKind::Printing) != TZP_OK) return 0;
     }
     return 1;
 }

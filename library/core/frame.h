@@ -3,13 +3,15 @@
 
 #include <cstdint>
 
+#include "context_parts.h"
+
 namespace tz::lib {
 
-int open_library(uint16_t* result);
-int open_library_for_download(int mode, uint16_t* result);
+// New contexts get their parts from `parts`.
+int open_library(OpenKind kind, ContextPartsFactory parts, uint16_t* result);
 void close_library();
 int release_contexts(uint16_t* result);
-int make_slots(int slot_count);
+int make_slots(int slot_count, ContextPartsFactory parts);
 int attached_thread_count(uint16_t* attached, uint16_t* slots);
 
 }  // namespace tz::lib

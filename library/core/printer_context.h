@@ -1,22 +1,15 @@
-// The context of one calling thread: its binding of the outside libraries,
-// its buffers, the printer it has selected and its settings.
+// The context of one calling thread: its binding of the USB control
+// library, the printer it has selected, its transport to that printer, and
+// the parts the layers above keep in it.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
-#include "acquisition.h"
-#include "device_table.h"
 #include "command_sender.h"
-#include "printing/channel_tables.h"
-#include "printing/color_binding.h"
-#include "printing/color_block_match.h"
-#include "printing/image_converter.h"
-#include "printing/page_stream.h"
-#include "printing/mtf_kernel.h"
-#include "printing/print_job_state.h"
+#include "context_parts.h"
+#include "device_table.h"
 #include "response_receiver.h"
 #include "result_codes.h"
 #include "transport.h"
@@ -24,73 +17,39 @@
 
 namespace tz::lib {
 
-class MotReader;
-struct DownloadTransfer;
-
-// Sizes of the buffers every context owns for printing.
-inline constexpr size_t kLineBufferSize = 16392;
-inline constexpr size_t kTransferBlockSize = 4096;
-
-// An owned byte buffer whose allocation failure is a result code, not an exception.
-struct Buffer {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-    bool allocate(size_t bytes, uint8_t fill);
-    void free();
-};
-
 class PrinterContext {
 public:
-    PrinterContext();
+    // `parts` makes what the layers above keep in the context.
+    explicit PrinterContext(ContextPartsFactory parts);
     ~PrinterContext();
     PrinterContext(const PrinterContext&) = delete;
     PrinterContext& operator=(const PrinterContext&) = delete;
 
-    // Makes the context ready: binds the outside libraries, allocates the
-    // buffers, fills the device table at the first call of the process and
+    // Makes the context ready: binds the USB control library, readies the
+    // parts, fills the device table at the first call of the process and
     // selects printer 0 once. Calling it again finds everything in place.
-    ResultCode initialise();
-    // The same for a download context: the colour library is not bound.
-    ResultCode initialise_for_download(int mode);
-    // Closes the printers and pipes, frees the buffers, unbinds the libraries.
+    ResultCode initialise(OpenKind kind);
+    // Closes the printers and pipes, releases the parts, unbinds the library.
     void release();
 
-    // Frame state.
+    ContextParts& parts() { return *parts_; }
+    bool has_parts() const { return parts_ != nullptr; }
+
     bool initialised = false;
     bool first_selection_done = false;
-    bool download_mode_flag = false;
-    int download_mode = -1;
 
     UsbBinding usb;
-    ColorBinding color;
-
-    Buffer line_buffer;       // 16392 bytes
-    uint32_t line_fill = 0;
-    Buffer transfer_block;    // 4096 bytes
-    uint32_t transfer_sizes[2] = {kTransferBlockSize, kTransferBlockSize};
-    Buffer line_assembly;     // 16392 bytes, filled with 0xFF
 
     PipeFields pipes;
     std::atomic<uint8_t> selected_index{kNoPrinter};
-    Serial selected_serial{};
+    // The serial tzpusb_selectPrinterSN hands back: the caller reads it
+    // through the pointer it returns.
+    Serial returned_serial{};
     // Which printer the selection points at: the entry's generation and the
     // serial it had when selected. An entry that has moved on since is a
     // stale selection, never another printer.
     std::atomic<uint32_t> selected_generation{0};
     AtomicSerial selected_printer_serial;
-
-    PrintJobState job;
-    // The write path: tables, colour matching, the converter and its way
-    // into the page stream.
-    ConversionTables tables;
-    BindingMatcher matcher{color};
-    PageStreamSink sink{*this};
-    std::unique_ptr<ImageConverter> converter;
-    // The printer held from a page's start to its end.
-    PrinterHold page_hold;
-    // The sharpening kernel of the next page start; the identity, disabled,
-    // from creation on.
-    MtfKernel mtf = MtfKernel::identity();
 
     // Device numbers enumeration looks at; every number the USB control
     // library can report, so that printers that come back are found.
@@ -101,12 +60,10 @@ public:
     std::unique_ptr<CommandSender> sender;
     std::unique_ptr<ResponseReceiver> receiver;
 
-    // Made by a download open only: the running download and the MOT file reader.
-    std::unique_ptr<DownloadTransfer> download;
-    std::unique_ptr<MotReader> mot_reader;
-
 private:
     void set_defaults();
+
+    std::unique_ptr<ContextParts> parts_;
 };
 
 }  // namespace tz::lib

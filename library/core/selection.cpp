@@ -51,7 +51,7 @@ uint8_t select_by_index(PrinterContext& context, int index_argument, ResultCode&
         return current;
     }
     if (index >= kDeviceTableSize || !printer_present(context, table[static_cast<size_t>(index)])) return kNoPrinter;
-    context.job.setting20 = 2;
+    if (context.has_parts()) context.parts().selected_by_index();
     point_at(context, static_cast<uint8_t>(index));
     code = TZP_OK;
     return static_cast<uint8_t>(index);
@@ -70,18 +70,18 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
             // it is swept; the printer may be listed again in another entry.
             if (!printer_present(context, entry)) continue;
             point_at(context, static_cast<uint8_t>(i));
-            context.selected_serial = candidate;
+            context.returned_serial = candidate;
             code = TZP_OK;
             break;
         }
     } else {
         uint8_t current = context.selected_index;
         if (current < kDeviceTableSize) {
-            context.selected_serial = table[current].serial();
+            context.returned_serial = table[current].serial();
             if (selection_current(context) && printer_present(context, table[current])) code = TZP_OK;
         }
     }
-    return reinterpret_cast<char*>(context.selected_serial.data());
+    return reinterpret_cast<char*>(context.returned_serial.data());
 }
 
 void deselect(PrinterContext& context) {

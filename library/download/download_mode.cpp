@@ -4,6 +4,7 @@
 #include "core/data_pieces.h"
 #include "core/printer_context.h"
 #include "core/selection.h"
+#include "download_session.h"
 #include "firmware_layout.h"
 #include "maintenance/model_check.h"
 #include "platform/process.h"
@@ -12,8 +13,8 @@ namespace tz::lib {
 namespace {
 
 // The context has download objects and a supported printer selected.
-DownloadTransfer* usable_transfer(PrinterContext& context, ResultCode& code) {
-    if (!context.download) {
+DownloadTransfer* usable_transfer(PrinterContext& context, DownloadSession& session, ResultCode& code) {
+    if (!session.transfer) {
         code = TZP_BAD_PARAMETER;
         return nullptr;
     }
@@ -23,7 +24,7 @@ DownloadTransfer* usable_transfer(PrinterContext& context, ResultCode& code) {
         return nullptr;
     }
     code = TZP_OK;
-    return context.download.get();
+    return session.transfer.get();
 }
 
 bool announce(PrinterContext& context, int kind, int restart, uint32_t length, ResultCode& code) {
@@ -37,10 +38,11 @@ bool announce(PrinterContext& context, int kind, int restart, uint32_t length, R
 
 }  // namespace
 
-bool start_download_mode(PrinterContext& context, int kind, int restart, uint32_t length, ResultCode& code) {
+bool start_download_mode(PrinterContext& context, DownloadSession& session, int kind, int restart, uint32_t length,
+                         ResultCode& code) {
     // Every announcement starts the count afresh, also one that fails.
-    if (context.download) *context.download = DownloadTransfer{};
-    DownloadTransfer* transfer = usable_transfer(context, code);
+    if (session.transfer) *session.transfer = DownloadTransfer{};
+    DownloadTransfer* transfer = usable_transfer(context, session, code);
     if (transfer == nullptr) return false;
     if (kind != kDownloadDsp && kind != kDownloadMain && kind != kDownloadTable && kind != kDownloadUsb) {
         code = TZP_BAD_PARAMETER;
@@ -57,12 +59,13 @@ bool start_download_mode(PrinterContext& context, int kind, int restart, uint32_
     return true;
 }
 
-bool continue_download(PrinterContext& context, const void* image, uint32_t* length, ResultCode& code) {
+bool continue_download(PrinterContext& context, DownloadSession& session, const void* image, uint32_t* length,
+                       ResultCode& code) {
     if (length == nullptr) {
         code = TZP_BAD_PARAMETER;
         return false;
     }
-    DownloadTransfer* transfer = usable_transfer(context, code);
+    DownloadTransfer* transfer = usable_transfer(context, session, code);
     const uint32_t requested = *length;
     *length = 0;
     if (transfer == nullptr) return false;
@@ -79,6 +82,8 @@ bool continue_download(PrinterContext& context, const void* image, uint32_t* len
     return ok;
 }
 
-bool end_download_mode(PrinterContext& context, ResultCode& code) { return usable_transfer(context, code) != nullptr; }
+bool end_download_mode(PrinterContext& context, DownloadSession& session, ResultCode& code) {
+    return usable_transfer(context, session, code) != nullptr;
+}
 
 }  // namespace tz::lib

@@ -8,6 +8,7 @@
 
 namespace tz::lib {
 
+class DownloadSession;
 class PrinterContext;
 
 // The part a download targets.
@@ -26,10 +27,12 @@ inline constexpr uint32_t kAfterAnnouncementMs = 300;
 // These calls need a context opened for download (else 1006) with the
 // supported printer selected (else 2000, nothing sent). They do not hold the
 // printer.
-bool start_download_mode(PrinterContext& context, int kind, int restart, uint32_t length, ResultCode& code);
+bool start_download_mode(PrinterContext& context, DownloadSession& session, int kind, int restart, uint32_t length,
+                         ResultCode& code);
 // Sends `*length` bytes from image + bytes sent; `*length` becomes what this
 // call sent. A write that fails or takes less than its piece is 2600.
-bool continue_download(PrinterContext& context, const void* image, uint32_t* length, ResultCode& code);
-bool end_download_mode(PrinterContext& context, ResultCode& code);
+bool continue_download(PrinterContext& context, DownloadSession& session, const void* image, uint32_t* length,
+                       ResultCode& code);
+bool end_download_mode(PrinterContext& context, DownloadSession& session, ResultCode& code);
 
 }  // namespace tz::lib

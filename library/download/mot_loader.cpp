@@ -1,6 +1,6 @@
 #include "mot_loader.h"
 
-#include "core/printer_context.h"
+#include "download_session.h"
 #include "mot_records.h"
 
 namespace tz::lib {
@@ -38,12 +38,12 @@ bool load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage
     return true;
 }
 
-bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code) {
-    if (!context.mot_reader) {
+bool load_mot_file(DownloadSession& session, const char* path, MotImage& image, ResultCode& code) {
+    if (!session.mot_reader) {
         code = TZP_BAD_PARAMETER;
         return false;
     }
-    return load_mot(*context.mot_reader, path, kMotReadBlockSize, image, code);
+    return load_mot(*session.mot_reader, path, kMotReadBlockSize, image, code);
 }
 
 void dispose_mot_image(void* bytes) { delete[] static_cast<uint8_t*>(bytes); }

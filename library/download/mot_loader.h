@@ -10,7 +10,7 @@
 namespace tz::lib {
 
 class MotReader;
-class PrinterContext;
+class DownloadSession;
 
 // The largest image a caller is given; a file whose data spans more is 1000
 // before anything is allocated.
@@ -31,7 +31,7 @@ bool load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage
 // The context's reader loads `path`. 1006 on a context opened without the
 // download objects; 3003 for a file with no data byte; the codes of a load
 // pass otherwise.
-bool load_mot_file(PrinterContext& context, const char* path, MotImage& image, ResultCode& code);
+bool load_mot_file(DownloadSession& session, const char* path, MotImage& image, ResultCode& code);
 
 void dispose_mot_image(void* bytes);
 

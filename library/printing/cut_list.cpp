@@ -5,13 +5,14 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
+#include "print_job_state.h"
 
 namespace tz::lib {
 
-bool set_cut_list(PrinterContext& context, const void* record, ResultCode& code) {
+bool set_cut_list(PrinterContext& context, PrintJobState& job, const void* record, ResultCode& code) {
     PrinterHold hold = acquire_printer(context, code);
     if (!hold.held()) return false;
-    CutListState& stored = context.job.cut_list;
+    CutListState& stored = job.cut_list;
     stored = CutListState{0, {}};
     if (record == nullptr) {
         stored.count = kNoCutList;

@@ -6,11 +6,12 @@
 namespace tz::lib {
 
 class PrinterContext;
+struct PrintJobState;
 
 // The record is 73 bytes: the count, then 36 cut values of two bytes in host
 // order, all taken whatever the count. Null sends "no cut list" (0xFF); a
 // count of 0 is 1006 with nothing sent. 2601 is reported as 1006;
 // other codes as they came.
-bool set_cut_list(PrinterContext& context, const void* record, ResultCode& code);
+bool set_cut_list(PrinterContext& context, PrintJobState& job, const void* record, ResultCode& code);
 
 }  // namespace tz::lib

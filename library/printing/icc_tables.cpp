@@ -5,7 +5,6 @@
 #include <memory>
 #include <new>
 
-#include "core/printer_context.h"
 
 namespace tz::lib {
 
@@ -23,14 +22,13 @@ bool store_path(std::array<char, kProfilePathSize>& field, const char* path) {
 
 }  // namespace
 
-bool set_icc_table(PrinterContext& context, const char* source_path, const char* destination_path, int intent,
+bool set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path, const char* destination_path, int intent,
                    const uint8_t* const (&tables)[6], ResultCode& code) {
     for (int i = 0; i < 6; ++i) {
-        ChannelTable& table = i < 3 ? context.tables.input.t[i] : context.tables.output.t[i - 3];
+        ChannelTable& table = i < 3 ? conversion.input.t[i] : conversion.output.t[i - 3];
         table = identity_table();
         if (tables[i] != nullptr) std::copy_n(tables[i], kChannelTableSize, table.begin());
     }
-    ColorBinding& color = context.color;
     color.release_world();
     if (source_path == nullptr && destination_path == nullptr) {
         code = TZP_OK;
@@ -50,10 +48,9 @@ bool set_icc_table(PrinterContext& context, const char* source_path, const char*
         return false;
     }
     const ChannelTable identity = identity_table();
-    const ChannelTable* parts[5] = {&identity, &context.tables.output.t[0], &context.tables.output.t[1],
-                                    &context.tables.output.t[2], &identity};
+    const ChannelTable* parts[5] = {&identity, &conversion.output.t[0], &conversion.output.t[1],
+                                    &conversion.output.t[2], &identity};
     for (size_t i = 0; i < 5; ++i) std::copy(parts[i]->begin(), parts[i]->end(), block.get() + i * kChannelTableSize);
-    const int channels = context.job.channels;
     code = color.create_world(channels, channels, static_cast<uint16_t>(intent), block.get());
     return code == TZP_OK;
 }

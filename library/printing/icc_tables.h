@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "core/result_codes.h"
+#include "printing/channel_tables.h"
+#include "printing/color_binding.h"
 
 namespace tz::lib {
 
-class PrinterContext;
 
 // Longest profile path kept: 259 characters; longer paths are refused (1006).
 inline constexpr size_t kLongestProfilePath = 259;
@@ -18,10 +19,10 @@ inline constexpr size_t kLongestProfilePath = 259;
 // in each non-null table of 256 bytes and releases the colour world. Two
 // null paths: nothing more (0). Otherwise makes a world of the image's
 // channel count from the two paths, with the output tables in its table
-// block: 1006 for one path only, a path longer than 259 characters or a
+// block (`channels` in, `channels` out): 1006 for one path only, a path longer than 259 characters or a
 // colour space that does not fit; 1005 when a profile does not open; 1003
 // without the colour library; 1000 when no world comes back.
-bool set_icc_table(PrinterContext& context, const char* source_path, const char* destination_path, int intent,
+bool set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path, const char* destination_path, int intent,
                    const uint8_t* const (&tables)[6], ResultCode& code);
 
 }  // namespace tz::lib

@@ -1,10 +1,10 @@
 #include "image_format.h"
 
-#include "core/printer_context.h"
+#include "print_job_state.h"
 
 namespace tz::lib {
 
-bool set_image_format(PrinterContext& context, int format, int channels, int bits_per_channel, int width, int height,
+bool set_image_format(PrintJobState& job, int format, int channels, int bits_per_channel, int width, int height,
                       int offset_x, int offset_y, ResultCode& code) {
     const auto low = [](int value) { return static_cast<uint16_t>(value); };
     const uint16_t f = low(format), c = low(channels), bits = low(bits_per_channel);
@@ -12,7 +12,6 @@ bool set_image_format(PrinterContext& context, int format, int channels, int bit
     code = TZP_BAD_PARAMETER;
     if (w < 1 || w > kLargestImageSide || h < 1 || h > kLargestImageSide || (f != 3 && f != 4) || c != 3 || bits != 8)
         return false;
-    PrintJobState& job = context.job;
     job.image_format = f;
     job.channels = c;
     if (uint32_t{w} + x > job.area_width) return false;
@@ -25,8 +24,8 @@ bool set_image_format(PrinterContext& context, int format, int channels, int bit
     return true;
 }
 
-void set_copies(PrinterContext& context, int copies, ResultCode& code) {
-    context.job.copies = static_cast<uint16_t>(copies);
+void set_copies(PrintJobState& job, int copies, ResultCode& code) {
+    job.copies = static_cast<uint16_t>(copies);
     code = TZP_OK;
 }
 

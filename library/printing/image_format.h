@@ -6,7 +6,7 @@
 
 namespace tz::lib {
 
-class PrinterContext;
+struct PrintJobState;
 
 inline constexpr int kLargestImageSide = 4096;
 
@@ -15,9 +15,9 @@ inline constexpr int kLargestImageSide = 4096;
 // the image inside the print area; 1006 otherwise. A failure of the width or
 // height check keeps what was stored before it. Arguments count by their low
 // 16 bits.
-bool set_image_format(PrinterContext& context, int format, int channels, int bits_per_channel, int width, int height,
+bool set_image_format(PrintJobState& job, int format, int channels, int bits_per_channel, int width, int height,
                       int offset_x, int offset_y, ResultCode& code);
 
-void set_copies(PrinterContext& context, int copies, ResultCode& code);
+void set_copies(PrintJobState& job, int copies, ResultCode& code);
 
 }  // namespace tz::lib

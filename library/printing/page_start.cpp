@@ -5,7 +5,7 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
-#include "page_stream.h"
+#include "print_session.h"
 #include "print_ids.h"
 #include "printer_info_read.h"
 #include "status_actions.h"
@@ -34,8 +34,8 @@ bool both_positions_taken(PrinterContext& context, bool& taken, ResultCode& code
     return true;
 }
 
-bool send_laminate_strings(PrinterContext& context, ResultCode& code) {
-    for (const LaminateStringSlot& slot : context.job.laminate_strings) {
+bool send_laminate_strings(PrinterContext& context, const PrintJobState& job, ResultCode& code) {
+    for (const LaminateStringSlot& slot : job.laminate_strings) {
         packets::LaminateStringFields fields;
         fields.slot = slot.slot;
         fields.value_a = slot.value_a;
@@ -55,8 +55,7 @@ bool send_laminate_strings(PrinterContext& context, ResultCode& code) {
     return true;
 }
 
-bool send_print_command(PrinterContext& context, ResultCode& code) {
-    const PrintJobState& job = context.job;
+bool send_print_command(PrinterContext& context, const PrintJobState& job, ResultCode& code) {
     packets::PrintCommandFields fields;
     fields.job_number = static_cast<uint8_t>(job.print_id);
     fields.copies = job.copies;
@@ -71,8 +70,8 @@ bool send_print_command(PrinterContext& context, ResultCode& code) {
     return context.sender->send(packets::print(fields), code) && context.receiver->read_acknowledge(code);
 }
 
-bool open_page(PrinterContext& context, uint16_t* print_id, ResultCode& code) {
-    PrintJobState& job = context.job;
+bool open_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code) {
+    PrintJobState& job = session.job;
     job.lines_processed = 0;
     job.bytes_queued = 0;
     job.bytes_written = 0;
@@ -93,40 +92,40 @@ bool open_page(PrinterContext& context, uint16_t* print_id, ResultCode& code) {
     }
     job.print_id = make_print_id(context.selected_index, next_job_number(records[0], records[9]));
     *print_id = job.print_id;
-    reset_page_stream(context);
+    session.stream.reset();
     bool taken = false;
     if (!both_positions_taken(context, taken, code)) return false;
     if (taken) {
         code = TZP_BUSY;
         return false;
     }
-    if (!send_laminate_strings(context, code)) return false;
-    if (!send_print_command(context, code)) return false;
-    context.converter->start_page();
+    if (!send_laminate_strings(context, job, code)) return false;
+    if (!send_print_command(context, job, code)) return false;
+    session.converter->start_page();
     code = TZP_OK;
     return true;
 }
 
 }  // namespace
 
-bool start_page(PrinterContext& context, uint16_t* print_id, ResultCode& code) {
+bool start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code) {
     if (print_id == nullptr) {
         code = TZP_BAD_PARAMETER;
         return false;
     }
     *print_id = 0;
-    context.page_hold.release();  // a page never ended is given up
+    session.page_hold.release();  // a page never ended is given up
     PrinterHold hold = acquire_printer(context, code);
     if (!hold.held()) return false;
-    const bool ok = open_page(context, print_id, code);
+    const bool ok = open_page(context, session, print_id, code);
     if (code == TZP_REJECTED) code = TZP_BAD_PARAMETER;
-    if (ok) context.page_hold = std::move(hold);
+    if (ok) session.page_hold = std::move(hold);
     return ok;
 }
 
-void end_page(PrinterContext& context, ResultCode& code) {
-    context.job.copies = 1;
-    context.page_hold.release();
+void end_page(PrintSession& session, ResultCode& code) {
+    session.job.copies = 1;
+    session.page_hold.release();
     code = TZP_OK;
 }
 

@@ -9,6 +9,7 @@
 
 namespace tz::lib {
 
+class PrintSession;
 class PrinterContext;
 
 // 0 with the print ID stored in the context and in `print_id`, and the
@@ -16,9 +17,9 @@ class PrinterContext;
 // image format or no print area, 2100 when both job positions are taken,
 // the status code when the printer is not ready, 2600 for communication
 // failures; 2601 is reported as 1006.
-bool start_page(PrinterContext& context, uint16_t* print_id, ResultCode& code);
+bool start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code);
 
 // Copies back to 1 and the printer released. Always succeeds.
-void end_page(PrinterContext& context, ResultCode& code);
+void end_page(PrintSession& session, ResultCode& code);
 
 }  // namespace tz::lib

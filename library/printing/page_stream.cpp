@@ -2,28 +2,50 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/printer_context.h"
 #include "core/selection.h"
 
 namespace tz::lib {
-namespace {
 
-// The transfer block's size and free bytes live in the context's
-// transfer_sizes[0] and [1]; the bytes of a line held, in line_fill.
-uint32_t& block_free(PrinterContext& context) { return context.transfer_sizes[1]; }
+bool PageStream::allocate() {
+    if (!line_) {
+        line_fill_ = 0;
+        line_.reset(new (std::nothrow) uint8_t[kLineAssemblySize]);
+        if (!line_) return false;
+        std::memset(line_.get(), 0xFF, kLineAssemblySize);
+    }
+    if (!block_) {
+        block_.reset(new (std::nothrow) uint8_t[kTransferBlockSize]());
+        if (!block_) return false;
+    }
+    return true;
+}
+
+void PageStream::free() {
+    line_.reset();
+    line_fill_ = 0;
+    block_.reset();
+}
+
+void PageStream::reset() {
+    line_fill_ = 0;
+    if (line_) std::memset(line_.get(), 0xFF, kLineAssemblySize);
+    block_free_ = kTransferBlockSize;
+}
 
 // Sends what the block holds; true when it is empty afterwards.
-bool send_block(PrinterContext& context, ResultCode& code) {
-    uint8_t* block = context.transfer_block.data.get();
-    uint32_t used = kTransferBlockSize - block_free(context);
+bool PageStream::send_block(ResultCode& code) {
+    uint8_t* block = block_.get();
+    uint32_t used = kTransferBlockSize - block_free_;
     while (used > 0) {
         uint32_t written = 0;
-        const bool ok = context.transport->direct_write(block, used, written, code);
+        const bool ok = context_.transport->direct_write(block, used, written, code);
         written = std::min(written, used);
         std::memmove(block, block + written, used - written);
         used -= written;
-        block_free(context) = kTransferBlockSize - used;
+        block_free_ = kTransferBlockSize - used;
         if (!ok || written == 0) {
             code = TZP_USB_ERROR;
             return false;
@@ -34,44 +56,32 @@ bool send_block(PrinterContext& context, ResultCode& code) {
 
 // Moves one assembled line into transfer blocks, sending each block when it
 // is full or holds the page's last byte.
-bool queue_line(PrinterContext& context, const uint8_t* line, uint32_t length, ResultCode& code) {
-    PrintJobState& job = context.job;
-    uint8_t* block = context.transfer_block.data.get();
+bool PageStream::queue_line(const uint8_t* line, uint32_t length, ResultCode& code) {
+    uint8_t* block = block_.get();
     while (length > 0) {
-        const uint32_t free = block_free(context);
+        const uint32_t free = block_free_;
         const uint32_t piece = std::min(length, free);
         std::memcpy(block + (kTransferBlockSize - free), line, piece);
-        block_free(context) = free - piece;
-        job.bytes_queued += piece;
+        block_free_ = free - piece;
+        job_.bytes_queued += piece;
         line += piece;
         length -= piece;
-        if ((block_free(context) == 0 || job.bytes_queued >= job.bytes_expected) && !send_block(context, code))
-            return false;
+        if ((block_free_ == 0 || job_.bytes_queued >= job_.bytes_expected) && !send_block(code)) return false;
     }
     return true;
 }
 
-}  // namespace
-
-void reset_page_stream(PrinterContext& context) {
-    context.line_fill = 0;
-    std::memset(context.line_assembly.data.get(), 0xFF, context.line_assembly.size);
-    context.transfer_sizes[0] = kTransferBlockSize;
-    context.transfer_sizes[1] = kTransferBlockSize;
-}
-
-bool page_stream_write(PrinterContext& context, const uint8_t* data, uint32_t count, ResultCode& code) {
+bool PageStream::write(const uint8_t* data, uint32_t count, ResultCode& code) {
     code = TZP_OK;
     if (data == nullptr || count == 0) return true;
-    const PrintJobState& job = context.job;
-    const uint32_t line_size = uint32_t{job.image_width} * job.channels;
-    if (line_size == 0 || line_size > context.line_assembly.size) {
+    const uint32_t line_size = uint32_t{job_.image_width} * job_.channels;
+    if (line_size == 0 || line_size > kLineAssemblySize || !line_ || !block_) {
         code = TZP_USB_ERROR;
         return false;
     }
-    if (!pipes_reach_printer(context, code)) return false;
-    uint8_t* line = context.line_assembly.data.get();
-    uint32_t& held = context.line_fill;
+    if (!pipes_reach_printer(context_, code)) return false;
+    uint8_t* line = line_.get();
+    uint32_t& held = line_fill_;
     const uint64_t total = uint64_t{held} + count;
     uint64_t full = total / line_size;
     while (full-- > 0) {
@@ -79,7 +89,7 @@ bool page_stream_write(PrinterContext& context, const uint8_t* data, uint32_t co
         std::memcpy(line + held, data, take);
         data += take;
         held = 0;
-        if (!queue_line(context, line, line_size, code)) return false;
+        if (!queue_line(line, line_size, code)) return false;
     }
     const uint32_t rest = static_cast<uint32_t>(total % line_size);
     if (rest > held) std::memcpy(line + held, data, rest - held);

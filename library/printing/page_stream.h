@@ -3,37 +3,59 @@
 // as they fill, the last one as soon as the page's last byte is queued.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "core/result_codes.h"
 #include "printing/image_converter.h"
+#include "printing/print_job_state.h"
 
 namespace tz::lib {
 
 class PrinterContext;
 
-// Empties the stream for a new page: no bytes of a line held, the line
-// buffer white (0xFF), the transfer block empty.
-void reset_page_stream(PrinterContext& context);
+inline constexpr size_t kTransferBlockSize = 4096;
+// One line of the longest page, and a little more.
+inline constexpr size_t kLineAssemblySize = 16392;
 
-// Takes `count` bytes of any size (an incomplete line waits for later
-// calls). 2600 when a block cannot be sent: the bytes the printer took are
-// dropped from the block, the rest stays in it. A write that takes only part
-// of a block is followed by the rest, so that no byte of a page is lost or
-// sent twice.
-bool page_stream_write(PrinterContext& context, const uint8_t* data, uint32_t count, ResultCode& code);
-
-// The converter's way into the context's stream.
-class PageStreamSink final : public PixelSink {
+class PageStream final : public PixelSink {
 public:
-    explicit PageStreamSink(PrinterContext& context) : context_(context) {}
+    // `context` is the transport's; `job` gives the line size and counts the
+    // bytes queued against those expected.
+    PageStream(PrinterContext& context, PrintJobState& job) : context_(context), job_(job) {}
+
+    // The transfer block and the line buffer, once; false when memory is short.
+    bool allocate();
+    void free();
+
+    // Empties the stream for a new page: no bytes of a line held, the line
+    // buffer white (0xFF), the transfer block empty.
+    void reset();
+
+    // Takes `count` bytes of any size (an incomplete line waits for later
+    // calls). 2600 when a block cannot be sent: the bytes the printer took
+    // are dropped from the block, the rest stays in it. A write that takes
+    // only part of a block is followed by the rest, so that no byte of a page
+    // is lost or sent twice.
+    bool write(const uint8_t* data, uint32_t count, ResultCode& code);
+
+    // The converter's way in.
     bool put(const uint8_t* bytes, uint32_t count) override {
         ResultCode ignored = TZP_OK;
-        return page_stream_write(context_, bytes, count, ignored);
+        return write(bytes, count, ignored);
     }
 
 private:
+    bool send_block(ResultCode& code);
+    bool queue_line(const uint8_t* line, uint32_t length, ResultCode& code);
+
     PrinterContext& context_;
+    PrintJobState& job_;
+    std::unique_ptr<uint8_t[]> block_;
+    uint32_t block_free_ = kTransferBlockSize;
+    std::unique_ptr<uint8_t[]> line_;
+    uint32_t line_fill_ = 0;  // bytes of a line held
 };
 
 }  // namespace tz::lib

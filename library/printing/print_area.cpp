@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/printer_context.h"
+#include "print_job_state.h"
 #include "info_records.h"
 #include "printer_info_read.h"
 
@@ -33,8 +34,8 @@ bool print_area_fits(const PrintAreaSize& area, const uint8_t* media, uint32_t c
     return area.width <= largest_width && area.height <= largest_height;
 }
 
-bool set_print_area(PrinterContext& context, const uint8_t* record, const uint32_t* size, ResultCode& code) {
-    context.job.print_area_set = false;
+bool set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size, ResultCode& code) {
+    job.print_area_set = false;
     PrintAreaSize area;
     if (size == nullptr || !parse_print_area(record, *size, area)) {
         code = TZP_BAD_PARAMETER;
@@ -46,9 +47,9 @@ bool set_print_area(PrinterContext& context, const uint8_t* record, const uint32
         code = TZP_NO_PAPER_INFO;
         return false;
     }
-    context.job.area_width = area.width;
-    context.job.area_height = area.height;
-    context.job.print_area_set = true;
+    job.area_width = area.width;
+    job.area_height = area.height;
+    job.print_area_set = true;
     code = TZP_OK;
     return true;
 }

@@ -9,6 +9,7 @@
 namespace tz::lib {
 
 class PrinterContext;
+struct PrintJobState;
 
 inline constexpr uint32_t kPrintAreaRecordSize = 10;
 
@@ -28,6 +29,6 @@ bool print_area_fits(const PrintAreaSize& area, const uint8_t* media, uint32_t c
 // Clears the print-area flag, then checks and stores the area: 1006 for a
 // short record, 2301 when the media cannot be read or the area does not suit
 // it. The caller holds the printer.
-bool set_print_area(PrinterContext& context, const uint8_t* record, const uint32_t* size, ResultCode& code);
+bool set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size, ResultCode& code);
 
 }  // namespace tz::lib

@@ -5,6 +5,7 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
+#include "print_job_state.h"
 #include "info_records.h"
 #include "laminate_strings.h"
 #include "print_area.h"
@@ -25,15 +26,15 @@ uint16_t first_u16(const uint8_t* data) {
     return value;
 }
 
-bool write_tag(PrinterContext& context, uint16_t tag, const uint8_t* data, const uint32_t* size, ResultCode& code) {
-    if (tag == info::kTagMedia) return set_print_area(context, data, size, code);
+bool write_tag(PrinterContext& context, PrintJobState& job, uint16_t tag, const uint8_t* data, const uint32_t* size, ResultCode& code) {
+    if (tag == info::kTagMedia) return set_print_area(context, job, data, size, code);
     // Every other tag reads the caller's data.
     if (data == nullptr) {
         code = TZP_BAD_PARAMETER;
         return false;
     }
     if (tag == info::kTagSetting20 || tag == info::kTagSetting30) {
-        (tag == info::kTagSetting20 ? context.job.setting20 : context.job.setting30) = first_u16(data);
+        (tag == info::kTagSetting20 ? job.setting20 : job.setting30) = first_u16(data);
         code = TZP_OK;
         return true;
     }
@@ -46,7 +47,7 @@ bool write_tag(PrinterContext& context, uint16_t tag, const uint8_t* data, const
     }
     if (tag >= info::kTagLaminateFirst && tag <= info::kTagLaminateLast) {
         uint8_t slot = static_cast<uint8_t>(tag - info::kTagLaminateFirst + 1);
-        context.job.laminate_strings[slot - 1] = parse_laminate_slot(slot, data);
+        job.laminate_strings[slot - 1] = parse_laminate_slot(slot, data);
         code = TZP_OK;
         return true;
     }
@@ -68,11 +69,11 @@ bool write_tag(PrinterContext& context, uint16_t tag, const uint8_t* data, const
 
 }  // namespace
 
-bool write_printer_info(PrinterContext& context, int tag, const void* data, const uint32_t* size, ResultCode& code) {
+bool write_printer_info(PrinterContext& context, PrintJobState& job, int tag, const void* data, const uint32_t* size, ResultCode& code) {
     PrinterHold hold = acquire_printer(context, code);
     if (!hold.held()) return false;
     // A 16-bit argument passed as int.
-    return write_tag(context, static_cast<uint16_t>(tag), static_cast<const uint8_t*>(data), size, code);
+    return write_tag(context, job, static_cast<uint16_t>(tag), static_cast<const uint8_t*>(data), size, code);
 }
 
 }  // namespace tz::lib

@@ -9,9 +9,10 @@
 namespace tz::lib {
 
 class PrinterContext;
+struct PrintJobState;
 
 // `size` points at the record's length; only tags 0 and 26 look at it. The
 // printer's acknowledgement codes are passed on unchanged.
-bool write_printer_info(PrinterContext& context, int tag, const void* data, const uint32_t* size, ResultCode& code);
+bool write_printer_info(PrinterContext& context, PrintJobState& job, int tag, const void* data, const uint32_t* size, ResultCode& code);
 
 }  // namespace tz::lib

@@ -23,6 +23,7 @@ using tz::test::answer_with;
 using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::my_context;
+using tz::test::my_print;
 using tz::test::normal_answer;
 using tz::test::TempFolder;
 using Frames = std::vector<Bytes>;
@@ -119,7 +120,7 @@ TEST_F(CorrectionData, KernelFromFileAndItsInstallation) {
     EXPECT_EQ(read_mtf("0,-10,0,-10,140,-10,0,-10,0", kernel), 0);
     EXPECT_EQ(kernel, (std::array<int32_t, 9>{0, -10, 0, -10, 140, -10, 0, -10, 0}));
     tzpusb_setmtf(kernel.data());
-    const tz::lib::MtfKernel& installed = my_context().mtf;
+    const tz::lib::MtfKernel& installed = my_print().mtf;
     EXPECT_TRUE(installed.enabled);
     EXPECT_EQ(installed.mask, 0xBA);  // bits 1, 3, 4, 5, 7
     EXPECT_EQ(installed.k, kernel);

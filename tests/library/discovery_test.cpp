@@ -13,6 +13,7 @@ namespace {
 using tz::test::control;
 using tz::test::eventually;
 using tz::test::my_context;
+using tz::test::my_job;
 using tz::test::OpenLibrary;
 using tz::test::PrinterFarm;
 
@@ -112,11 +113,11 @@ TEST(Discovery, SelectByIndexResetsTheTag20SettingSelectBySerialDoesNot) {
     farm.add("SN000001");
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
-    my_context().job.setting20 = 7;
+    my_job().setting20 = 7;
     tzpusb_selectPrinterSN("SN000001", nullptr);
-    EXPECT_EQ(my_context().job.setting20, 7);
+    EXPECT_EQ(my_job().setting20, 7);
     tzpusb_selectPrinter(0, nullptr);
-    EXPECT_EQ(my_context().job.setting20, 2);
+    EXPECT_EQ(my_job().setting20, 2);
 }
 
 TEST(Discovery, WithNothingSelectedConfirmingGives1008AndListsAreEmptyWhenAllAreGone) {

@@ -159,9 +159,8 @@ TEST(LibraryFrame, DownloadContextsDoNotNeedTheColourLibrary) {
     uint16_t code = 0xFFFF;
     ASSERT_EQ(tzpusb_openDownload(5, &code), 1);
     EXPECT_EQ(code, TZP_OK);
-    EXPECT_EQ(my_context().download_mode, 5);
-    EXPECT_FALSE(my_context().download_mode_flag);
-    EXPECT_FALSE(my_context().color.loaded());
+    EXPECT_NE(tz::lib::download_session(my_context()).transfer, nullptr);
+    EXPECT_FALSE(tz::test::my_print().color.loaded());
     tzpusb_close();
 }
 

@@ -11,6 +11,7 @@
 namespace {
 
 using tz::test::my_context;
+using tz::test::my_print;
 using Table = std::array<uint8_t, 256>;
 
 Table filled(int add) {
@@ -33,7 +34,7 @@ protected:
         return tzpusb_setIcctable(source, destination, intent, t1_.data(), nullptr, nullptr, t4_.data(), nullptr,
                                   nullptr, &code_);
     }
-    uint32_t world() const { return my_context().color.world(); }
+    uint32_t world() const { return my_print().color.world(); }
     std::string log() const { return FakeColor_Log(); }
 
     Table t1_ = filled(1), t4_ = filled(4);
@@ -46,12 +47,12 @@ TEST_F(IccTable, TablesOnlyInstallsTheTablesAndDisposesOfTheWorld) {
     ASSERT_EQ(set("/p/rgb-a.icc", "/p/rgb-b.icc"), 1) << code_;
     const uint32_t made = world();
     ASSERT_NE(made, 0u);
-    my_context().tables.input.t[1] = filled(9);
+    my_print().tables.input.t[1] = filled(9);
     EXPECT_EQ(set(nullptr, nullptr), 1);
     EXPECT_EQ(code_, 0);
     EXPECT_EQ(world(), 0u);
     EXPECT_EQ(log(), "dispose " + std::to_string(made) + "\n");
-    const auto& tables = my_context().tables;
+    const auto& tables = my_print().tables;
     EXPECT_EQ(tables.input.t[0], t1_);
     EXPECT_EQ(tables.input.t[1], filled(0));
     EXPECT_EQ(tables.output.t[0], t4_);
@@ -84,7 +85,7 @@ TEST_F(IccTable, RefusalsLeaveNoWorldAndCloseWhatWasOpened) {
         EXPECT_EQ(code_, c.code) << c.log;
         EXPECT_EQ(world(), 0u) << c.log;
         EXPECT_EQ(log().substr(log().find('\n') + 1), c.log);  // after the old world's dispose
-        EXPECT_EQ(my_context().tables.output.t[0], t4_);
+        EXPECT_EQ(my_print().tables.output.t[0], t4_);
     }
     // 259 characters still fit.
     const std::string longest = "/" + std::string(254, 'x') + "/rgb";
@@ -108,7 +109,7 @@ TEST_F(IccTable, WorldIsMadeWithTheIntentAndTheOutputTables) {
     }
     EXPECT_EQ(set("/p/rgb-a.icc", "/p/rgb-b.icc", 7), 1);
     EXPECT_NE(log().find("create 0 "), std::string::npos) << log();
-    EXPECT_EQ(my_context().color.intent, 7);
+    EXPECT_EQ(my_print().color.intent, 7);
 }
 
 }  // namespace

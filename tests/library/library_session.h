@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "api/context_sessions.h"
 #include "core/printer_context.h"
 #include "core/library_state.h"
 #include "tzpusb.h"
@@ -44,6 +45,10 @@ inline lib::PrinterContext& my_context() {
     EXPECT_NE(context, nullptr);
     return *context;
 }
+
+// The calling thread's print session, and its job settings.
+inline lib::PrintSession& my_print() { return lib::print_session(my_context()); }
+inline lib::PrintJobState& my_job() { return my_print().job; }
 
 // Waits up to `limit` for `condition`, looking every 10 ms.
 inline bool eventually(const std::function<bool()>& condition,

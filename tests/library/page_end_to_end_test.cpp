@@ -103,7 +103,7 @@ TEST_F(PageEndToEnd, SharpenedAndTablePagesMatchTheirArithmetic) {
     EXPECT_TRUE(print_page(3, 1) == sharpened);
 
     tzpusb_setmtf(nullptr);
-    auto& output = tz::test::my_context().tables.output;
+    auto& output = tz::test::my_print().tables.output;
     for (int i = 0; i < 256; ++i) {
         output.t[0][i] = static_cast<uint8_t>(255 - i);
         output.t[1][i] = static_cast<uint8_t>(i / 2);

@@ -15,6 +15,8 @@ namespace {
 using tz::test::Bytes;
 using tz::test::eventually;
 using tz::test::my_context;
+using tz::test::my_print;
+using tz::test::my_job;
 using tz::test::normal_answer;
 using tz::test::status_frame_with_jobs;
 
@@ -25,7 +27,7 @@ class Page : public tz::test::OneScriptedPrinter {
 protected:
     // An image of width x height at (0, 0) in an area of the same size.
     void describe(uint16_t width, uint16_t height, int format = 3) {
-        auto& job = my_context().job;
+        auto& job = my_job();
         job.area_width = width;
         job.area_height = height;
         job.print_area_set = true;
@@ -54,15 +56,15 @@ TEST_F(Page, StartAllocatesTheJobNumberAndSendsThePrintCommand) {
     uint16_t id = 0xFFFF, code = 0xFFFF;
     ASSERT_EQ(tzpusb_startpage(&id, &code), 1) << code;
     EXPECT_EQ(id & 0xFF, 1);
-    EXPECT_TRUE(my_context().page_hold.held());
+    EXPECT_TRUE(my_print().page_hold.held());
     std::vector<Bytes> got = received_after(17);
     ASSERT_EQ(got.size(), 17u);
     // Job 1, 2 copies, 6 x 4 in a 6 x 4 area at (0, 0), tag-20 setting 2, 0, tag-30 setting 0.
     EXPECT_EQ(got[16], (Bytes{0x01, 0x40, 0x12, 0x00, 0x01, 0x02, 0x00, 0x06, 0x00, 0x04, 0x00, 0x06, 0x00, 0x04,
                               0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00}));
     EXPECT_EQ(tzpusb_endpage(&code), 1);
-    EXPECT_FALSE(my_context().page_hold.held());
-    EXPECT_EQ(my_context().job.copies, 1);
+    EXPECT_FALSE(my_print().page_hold.held());
+    EXPECT_EQ(my_job().copies, 1);
 }
 
 TEST_F(Page, StartRefusesAndReleasesThePrinter) {
@@ -77,7 +79,7 @@ TEST_F(Page, StartRefusesAndReleasesThePrinter) {
     answer_page_start(3, 0, true);
     EXPECT_EQ(tzpusb_startpage(&id, &code), 0);
     EXPECT_EQ(code, 2100);
-    EXPECT_FALSE(my_context().page_hold.held());
+    EXPECT_FALSE(my_print().page_hold.held());
     // Writing outside a page sends nothing.
     const size_t sent = script_->received().size();
     Bytes line(18, 7);

@@ -15,6 +15,7 @@ using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::eventually;
 using tz::test::my_context;
+using tz::test::my_job;
 using tz::test::normal_answer;
 using tz::test::status_frame_with_jobs;
 using tz::test::OneScriptedPrinter;
@@ -46,7 +47,7 @@ TEST(PrintIds, NextJobNumberAfterThePrintersJobs) {
 }
 
 TEST_F(PrintJob, ImageFormatKeepsTheImageInsideThePrintArea) {
-    auto& job = my_context().job;
+    auto& job = my_job();
     job.area_width = 4096;
     job.area_height = 3000;
     uint16_t code = 0xFFFF;

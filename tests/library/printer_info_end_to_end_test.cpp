@@ -66,7 +66,7 @@ TEST_F(PrinterInfoEndToEnd, PrintAreaFollowsTheLoadedMedia) {
     EXPECT_EQ(write(0, area), 0);
     ASSERT_EQ(say("media 1800 2400"), "ok");
     EXPECT_EQ(write(0, area), 2301);
-    EXPECT_FALSE(tz::test::my_context().job.print_area_set);
+    EXPECT_FALSE(tz::test::my_job().print_area_set);
 }
 
 TEST_F(PrinterInfoEndToEnd, SerialWriteReachesTheIdStringAfterAReplug) {

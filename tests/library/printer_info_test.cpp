@@ -17,6 +17,7 @@ using tz::test::Bytes;
 using tz::test::error_answer;
 using tz::test::kGetStatus;
 using tz::test::my_context;
+using tz::test::my_job;
 using tz::test::normal_answer;
 
 Bytes firmware_payload(int index) {
@@ -188,10 +189,10 @@ TEST_F(PrinterInfo, SerialButtonAndHeldSettings) {
     EXPECT_EQ(write(91, {1, 0, 2, 0, 3, 4, 2, 'h', 'i'}, code), 1);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(script_->received().empty());
-    EXPECT_EQ(my_context().job.setting20, 0x107);
-    EXPECT_EQ(my_context().job.setting30, 9);
-    EXPECT_EQ(my_context().job.laminate_strings[11].slot, 12);
-    EXPECT_EQ(my_context().job.laminate_strings[11].value_d, 4);
+    EXPECT_EQ(my_job().setting20, 0x107);
+    EXPECT_EQ(my_job().setting30, 9);
+    EXPECT_EQ(my_job().laminate_strings[11].slot, 12);
+    EXPECT_EQ(my_job().laminate_strings[11].value_d, 4);
     script_->answer(normal_answer(0, 0));
     script_->answer(normal_answer(0, 0));
     EXPECT_EQ(write(26, Bytes(serial.begin(), serial.begin() + 8), code), 1);
@@ -210,9 +211,9 @@ TEST_F(PrinterInfo, PrintAreaAgainstTheMedia) {
     script_->answer(kMedia);
     EXPECT_EQ(write(0, area(2464, 3720), code), 1);
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(my_context().job.print_area_set);
-    EXPECT_EQ(my_context().job.area_width, 2464);
-    EXPECT_EQ(my_context().job.area_height, 3720);
+    EXPECT_TRUE(my_job().print_area_set);
+    EXPECT_EQ(my_job().area_width, 2464);
+    EXPECT_EQ(my_job().area_height, 3720);
     for (Bytes record : {area(1201, 1800), area(2466, 1800), area(1200, 3722)}) {
         script_->answer(normal_answer());
         script_->answer(kMedia);
@@ -232,7 +233,7 @@ TEST_F(PrinterInfo, PrintAreaAgainstTheMedia) {
     short_record.pop_back();
     EXPECT_EQ(write(0, short_record, code), 0);
     EXPECT_EQ(code, 1006);
-    EXPECT_FALSE(my_context().job.print_area_set);
+    EXPECT_FALSE(my_job().print_area_set);
     EXPECT_EQ(script_->received().size(), 12u);
 }
 

@@ -2,21 +2,22 @@
 // actions and correction data: thin forwarders.
 #include "tzpusb.h"
 
-#include "core/forwarding.h"
-#include "cut_list.h"
-#include "gamma_tables.h"
-#include "icc_tables.h"
-#include "image_format.h"
-#include "job_control.h"
-#include "laminate_pattern.h"
-#include "mtf_kernel.h"
-#include "page_start.h"
-#include "page_write.h"
+#include "printing/cut_list.h"
+#include "printing/gamma_tables.h"
+#include "printing/icc_tables.h"
+#include "printing/image_format.h"
+#include "printing/job_control.h"
+#include "printing/laminate_pattern.h"
+#include "printing/mtf_kernel.h"
+#include "printing/page_start.h"
+#include "printing/page_write.h"
+#include "context_sessions.h"
+#include "forwarding.h"
 #include "platform/export.h"
-#include "printer_info_read.h"
-#include "printer_info_write.h"
-#include "status_actions.h"
-#include "tone_curves.h"
+#include "printing/printer_info_read.h"
+#include "printing/printer_info_write.h"
+#include "printing/status_actions.h"
+#include "printing/tone_curves.h"
 
 using namespace tz::lib;
 
@@ -56,7 +57,7 @@ TZ_EXPORT int tzpusb_getPrinterInfo(int tag, void* buffer, uint32_t* size) {
 
 TZ_EXPORT int tzpusb_setPrinterInfo(int tag, const void* data, const uint32_t* size, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return write_printer_info(context, tag, data, size, code);
+        return write_printer_info(context, print_session(context).job, tag, data, size, code);
     });
 }
 
@@ -93,7 +94,7 @@ TZ_EXPORT int tzpusb_getGamma(const char* path, uint8_t* t1, uint8_t* t2, uint8_
 
 TZ_EXPORT void tzpusb_setmtf(const int32_t* kernel) {
     forward(nullptr, [=](PrinterContext& context, ResultCode&) {
-        set_kernel(context.mtf, kernel);
+        set_kernel(print_session(context).mtf, kernel);
         return true;
     });
 }
@@ -107,26 +108,31 @@ TZ_EXPORT int tzpusb_setIcctable(const char* src_profile, const char* dst_profil
                                  const uint8_t* t6, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
         const uint8_t* const tables[6] = {t1, t2, t3, t4, t5, t6};
-        return set_icc_table(context, src_profile, dst_profile, intent, tables, code);
+        PrintSession& session = print_session(context);
+        return set_icc_table(session.tables, session.color, session.job.channels, src_profile, dst_profile, intent,
+                             tables, code);
     });
 }
 
 TZ_EXPORT int tzpusb_imageformat(int format, int channels, int bits_per_channel, int width, int height, int offset_x,
                                  int offset_y, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return set_image_format(context, format, channels, bits_per_channel, width, height, offset_x, offset_y, code);
+        return set_image_format(print_session(context).job, format, channels, bits_per_channel, width, height, offset_x,
+                                offset_y, code);
     });
 }
 
 TZ_EXPORT int tzpusb_copies(int copies, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        set_copies(context, copies, code);
+        set_copies(print_session(context).job, copies, code);
         return true;
     });
 }
 
 TZ_EXPORT int tzpusb_setCutList(const void* cut_list, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) { return set_cut_list(context, cut_list, code); });
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_cut_list(context, print_session(context).job, cut_list, code);
+    });
 }
 
 TZ_EXPORT int tzpusb_cancelCopies(int print_id, uint16_t* result) {
@@ -140,16 +146,20 @@ TZ_EXPORT int tzpusb_getPrintIDStatus(int print_id, void* status, uint16_t* resu
 }
 
 TZ_EXPORT int tzpusb_startpage(uint16_t* print_id, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) { return start_page(context, print_id, code); });
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return start_page(context, print_session(context), print_id, code);
+    });
 }
 
 TZ_EXPORT int tzpusb_write(const void* data, uint32_t* count, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) { return write_page(context, data, count, code); });
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return write_page(context, print_session(context), data, count, code);
+    });
 }
 
 TZ_EXPORT int tzpusb_endpage(uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        end_page(context, code);
+        end_page(print_session(context), code);
         return true;
     });
 }

@@ -4,9 +4,9 @@
 
 #include <new>
 
-#include "library_state.h"
-#include "printer_context.h"
-#include "result_codes.h"
+#include "core/library_state.h"
+#include "core/printer_context.h"
+#include "core/result_codes.h"
 
 namespace tz::lib {
 

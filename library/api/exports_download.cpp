@@ -2,10 +2,11 @@
 // firmware update: thin forwarders.
 #include "tzpusb.h"
 
-#include "core/forwarding.h"
-#include "download_mode.h"
-#include "firmware_update.h"
-#include "mot_loader.h"
+#include "context_sessions.h"
+#include "download/download_mode.h"
+#include "download/firmware_update.h"
+#include "download/mot_loader.h"
+#include "forwarding.h"
 #include "platform/export.h"
 
 using namespace tz::lib;
@@ -23,7 +24,7 @@ TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* su
                                   uint16_t* result) {
     MotImage image;
     forward(result, [&](PrinterContext& context, ResultCode& code) {
-        return load_mot_file(context, path, image, code);
+        return load_mot_file(download_session(context), path, image, code);
     });
     if (image.bytes == nullptr) {
         put(size, uint32_t{0});
@@ -41,17 +42,21 @@ TZ_EXPORT void tzpusb_disposMotFile(void* image) { dispose_mot_image(image); }
 
 TZ_EXPORT int tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return start_download_mode(context, kind, restart, length, code);
+        return start_download_mode(context, download_session(context), kind, restart, length, code);
     });
 }
 
 TZ_EXPORT int tzpusb_continue(const void* image, uint32_t* length, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return continue_download(context, image, length, code);
+        return continue_download(context, download_session(context), image, length, code);
     });
 }
 
-TZ_EXPORT int tzpusb_endDlMode(uint16_t* result) { return forward(result, end_download_mode); }
+TZ_EXPORT int tzpusb_endDlMode(uint16_t* result) {
+    return forward(result, [](PrinterContext& context, ResultCode& code) {
+        return end_download_mode(context, download_session(context), code);
+    });
+}
 
 TZ_EXPORT int tzpusb_updateFirmware(int file_type, const char* path, uint16_t* result) {
     return forward(result, [=](PrinterContext& context, ResultCode& code) {

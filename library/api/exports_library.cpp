@@ -2,17 +2,18 @@
 // forwarders. Nothing here may let an exception reach the caller.
 #include "tzpusb.h"
 
-#include "discovery.h"
-#include "frame.h"
+#include "context_sessions.h"
+#include "core/discovery.h"
+#include "core/frame.h"
+#include "core/result_codes.h"
+#include "core/selection.h"
 #include "platform/export.h"
-#include "result_codes.h"
-#include "selection.h"
 
 using namespace tz::lib;
 
 TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
     try {
-        return make_slots(slot_count);
+        return make_slots(slot_count, make_sessions);
     } catch (...) {
         return 0;
     }
@@ -20,7 +21,7 @@ TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
 
 TZ_EXPORT int tzpusb_open(uint16_t* result) {
     try {
-        return open_library(result);
+        return open_library(OpenKind::Printing, make_sessions, result);
     } catch (...) {
         store(result, TZP_NO_MEMORY);
         return 0;
@@ -29,7 +30,9 @@ TZ_EXPORT int tzpusb_open(uint16_t* result) {
 
 TZ_EXPORT int tzpusb_openDownload(int mode, uint16_t* result) {
     try {
-        return open_library_for_download(mode, result);
+        // The mode is taken and not used: no download depends on it.
+        static_cast<void>(mode);
+        return open_library(OpenKind::Download, make_sessions, result);
     } catch (...) {
         store(result, TZP_NO_MEMORY);
         return 0;

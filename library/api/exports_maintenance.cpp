@@ -4,14 +4,14 @@
 
 #include "tzpusb.h"
 
-#include "core/forwarding.h"
-#include "diagnostics.h"
-#include "error_history.h"
-#include "laminate_update.h"
-#include "model_check.h"
-#include "parameters.h"
+#include "maintenance/diagnostics.h"
+#include "maintenance/error_history.h"
+#include "maintenance/laminate_update.h"
+#include "maintenance/model_check.h"
+#include "maintenance/parameters.h"
+#include "forwarding.h"
 #include "platform/export.h"
-#include "raw_commands.h"
+#include "maintenance/raw_commands.h"
 
 using namespace tz::lib;
 

@@ -1,0 +1,47 @@
+// What a context keeps for printing: the next job's settings, the write
+// path (tables, colour matching, the converter, the page stream), the
+// sharpening kernel and the printer held from a page's start to its end.
+#pragma once
+
+#include <memory>
+
+#include "core/acquisition.h"
+#include "core/result_codes.h"
+#include "printing/channel_tables.h"
+#include "printing/color_binding.h"
+#include "printing/color_block_match.h"
+#include "printing/image_converter.h"
+#include "printing/mtf_kernel.h"
+#include "printing/page_stream.h"
+#include "printing/print_job_state.h"
+
+namespace tz::lib {
+
+class PrinterContext;
+
+class PrintSession {
+public:
+    explicit PrintSession(PrinterContext& context) : stream(context, job) {}
+    PrintSession(const PrintSession&) = delete;
+    PrintSession& operator=(const PrintSession&) = delete;
+
+    // Binds the colour library (`bind_color`: not for a download open), then
+    // sizes the page stream and the converter: 1003 without the colour
+    // library, 1000 when memory is short. Again: everything is in place.
+    ResultCode ready(bool bind_color);
+    // Gives the printer back, frees the write path, unbinds the colour library.
+    void release();
+
+    PrintJobState job;
+    ConversionTables tables;
+    ColorBinding color;
+    BindingMatcher matcher{color};
+    PageStream stream;
+    std::unique_ptr<ImageConverter> converter;
+    PrinterHold page_hold;
+    // The sharpening kernel of the next page start; the identity, disabled,
+    // from creation on.
+    MtfKernel mtf = MtfKernel::identity();
+};
+
+}  // namespace tz::lib
