@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "printing/color_binding.h"
-#include "printing/image_converter.h"
+#include "image/color_binding.h"
+#include "image/image_converter.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ double best_seconds(const std::function<void()>& body) {
 
 // The page through a converter in one write per chunk-sized piece.
 struct Setup {
-    tz::lib::PrintJobState job;
+    tz::lib::PageImage image;
     tz::lib::ConversionTables tables;
     tz::lib::MtfKernel kernel;
     NoMatcher none;
@@ -94,13 +94,13 @@ struct Setup {
 };
 
 double convert(Setup& s, tz::lib::BlockMatcher& matcher, uint16_t format, const Bytes& page) {
-    ImageConverter converter(s.job, s.tables, s.kernel, matcher, s.sink);
+    ImageConverter converter(s.image, s.tables, s.kernel, matcher, s.sink);
     if (!converter.allocate()) std::exit(1);
-    s.job.image_width = kWidth;
-    s.job.image_height = kHeight;
-    s.job.image_format = format;
+    s.image.width = kWidth;
+    s.image.height = kHeight;
+    s.image.format = format;
     auto one_page = [&] {
-        s.job.lines_processed = 0;
+        s.image.lines_processed = 0;
         s.sink.at = 0;
         converter.start_page();
         uint32_t taken = 0;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "printing/info_records.h"
+#include "info/info_records.h"
 
 namespace info = tz::lib::info;
 

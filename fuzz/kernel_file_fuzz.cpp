@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "printing/mtf_kernel.h"
-#include "printing/sharpen.h"
+#include "image/mtf_kernel.h"
+#include "image/sharpen.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path =

@@ -7,7 +7,7 @@
 #include "core/context_parts.h"
 #include "core/printer_context.h"
 #include "download/download_session.h"
-#include "printing/print_session.h"
+#include "job/print_session.h"
 
 namespace tz::lib {
 

@@ -4,7 +4,7 @@
 
 #include "context_sessions.h"
 #include "core/discovery.h"
-#include "core/frame.h"
+#include "core/library_open.h"
 #include "core/result_codes.h"
 #include "core/selection.h"
 #include "platform/export.h"

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "frame.h"
+#include "library_open.h"
 #include "library_state.h"
 #include "platform/process.h"
 

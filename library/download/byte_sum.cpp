@@ -4,7 +4,7 @@
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 #include "hwy/highway.h"
 
-#include "download/byte_sum.h"
+#include "byte_sum.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tz::lib::HWY_NAMESPACE {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "core/result_codes.h"
-#include "download/download_mode.h"
-#include "download/mot_reader.h"
+#include "download_mode.h"
+#include "mot_reader.h"
 
 namespace tz::lib {
 

@@ -5,7 +5,7 @@
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 #include "hwy/highway.h"
 
-#include "download/hex_text.h"
+#include "hex_text.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tz::lib::HWY_NAMESPACE {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "printing/image_converter.h"
+#include "image/image_converter.h"
 
 namespace {
 
@@ -77,10 +77,10 @@ protected:
     void SetUp() override { ASSERT_TRUE(converter.allocate()); }
 
     void start(uint16_t width, uint16_t height, uint16_t format) {
-        job.image_width = width;
-        job.image_height = height;
-        job.image_format = format;
-        job.lines_processed = 0;
+        image.width = width;
+        image.height = height;
+        image.format = format;
+        image.lines_processed = 0;
         converter.start_page();
         sink = Sink{};
         matcher.calls.clear();
@@ -94,12 +94,12 @@ protected:
     }
     void set_kernel(std::array<int32_t, 9> k) { tz::lib::set_kernel(kernel, k.data()); }
 
-    tz::lib::PrintJobState job;
+    tz::lib::PageImage image;
     tz::lib::ConversionTables tables;
     tz::lib::MtfKernel kernel;
     Matcher matcher;
     Sink sink;
-    ImageConverter converter{job, tables, kernel, matcher, sink};
+    ImageConverter converter{image, tables, kernel, matcher, sink};
 };
 
 TEST_F(Converter, ModeFollowsPrecedenceAndTableFlags) {
@@ -130,7 +130,7 @@ TEST_F(Converter, PlainKeepsFormat3AndSwapsFormat4) {
     start(2, 2, 3);
     ASSERT_TRUE(write(lines));
     EXPECT_EQ(sink.bytes, lines);
-    EXPECT_EQ(job.lines_processed, 2u);
+    EXPECT_EQ(image.lines_processed, 2u);
     start(2, 2, 4);
     ASSERT_TRUE(write(lines));
     EXPECT_EQ(sink.bytes, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
@@ -178,8 +178,8 @@ TEST_F(Converter, Width1000GoesInChunksOf43Lines) {
     const Bytes page = random_bytes(300000, 1);
     ASSERT_TRUE(write(page));
     EXPECT_EQ(sink.puts, (std::vector<uint32_t>{129000, 129000, 42000}));
-    EXPECT_EQ(job.bytes_expected, 300000u);
-    EXPECT_EQ(job.lines_processed, 100u);
+    EXPECT_EQ(image.bytes_expected, 300000u);
+    EXPECT_EQ(image.lines_processed, 100u);
     ASSERT_EQ(sink.bytes.size(), page.size());
     for (size_t i = 0; i < page.size(); i += 3) {
         ASSERT_EQ(sink.bytes[i], page[i + 2]);
@@ -242,16 +242,16 @@ TEST_F(Converter, RefusesWhatItCannotConvert) {
     EXPECT_TRUE(sink.puts.empty());
     // Sharpening only knows 1, 3 or 4 channels.
     set_kernel({0, 0, 0, 0, 120, 0, 0, 0, 0});
-    job.channels = 2;
+    image.channels = 2;
     start(2, 2, 3);
     EXPECT_FALSE(write({1, 2, 3, 4}));
-    job.channels = 3;
+    image.channels = 3;
     // A stream failure ends the write; the passes made so far stay counted
     // (three lines read, the failing hand-off in the pass after the last).
     start(1, 3, 3);
     sink.fail_at = 0;
     EXPECT_FALSE(write({1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(job.lines_processed, 3u);
+    EXPECT_EQ(image.lines_processed, 3u);
 }
 
 int g_matches = 0;

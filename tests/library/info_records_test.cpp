@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "printing/info_records.h"
-#include "printing/laminate_strings.h"
+#include "info/info_records.h"
+#include "job/laminate_strings.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "job/print_ids.h"
 #include "one_scripted_printer.h"
-#include "printing/print_ids.h"
 
 namespace {
 
@@ -60,11 +60,11 @@ TEST_F(PrintJob, ImageFormatKeepsTheImageInsideThePrintArea) {
     // One pixel beyond the area's width: 1006, but format and channels are kept.
     EXPECT_EQ(tzpusb_imageformat(3, 3, 8, 4000, 100, 97, 0, &code), 0);
     EXPECT_EQ(code, 1006);
-    EXPECT_EQ(job.image_format, 3);
-    EXPECT_EQ(job.image_width, 4096);
+    EXPECT_EQ(job.image.format, 3);
+    EXPECT_EQ(job.image.width, 4096);
     EXPECT_EQ(tzpusb_imageformat(3, 3, 8, 100, 2000, 0, 1001, &code), 0);
-    EXPECT_EQ(job.image_width, 100);  // the width was stored before the height failed
-    EXPECT_EQ(job.image_height, 3000);
+    EXPECT_EQ(job.image.width, 100);  // the width was stored before the height failed
+    EXPECT_EQ(job.image.height, 3000);
     EXPECT_EQ(tzpusb_copies(0x10003, &code), 1);
     EXPECT_EQ(job.copies, 3);
     EXPECT_EQ(script_->received().size(), 0u);  // no printer traffic

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "printing/sharpen.h"
+#include "image/sharpen.h"
 
 namespace {
 

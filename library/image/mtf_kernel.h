@@ -1,15 +1,10 @@
-// The host-side sharpening kernel the write path applies, and how it is set
-// and read from a text file.
+// The host-side sharpening kernel the write path applies, and how it is set.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "core/result_codes.h"
-
 namespace tz::lib {
-
-class PrinterContext;
 
 // Nine coefficients in hundredths, row by row: k0 k1 k2 for the previous
 // line (left, same, right pixel), k3 k4 k5 for the current line, k6 k7 k8 for
@@ -33,11 +28,5 @@ uint16_t kernel_mask(const int32_t* coefficients);
 // Installs `coefficients` (nine, or null for the identity). The identity
 // itself leaves sharpening off.
 void set_kernel(MtfKernel& kernel, const int32_t* coefficients);
-
-// Reads nine signed decimal numbers from the text file at `path` into
-// `coefficients`, without installing them; a null path gives the identity.
-// 1005 for a file that cannot be read, too few numbers, or a number that
-// does not fit 32 bits or 255 characters; 1006 for a null array.
-bool read_kernel_file(const char* path, int32_t* coefficients, ResultCode& code);
 
 }  // namespace tz::lib

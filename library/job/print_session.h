@@ -7,13 +7,13 @@
 
 #include "core/acquisition.h"
 #include "core/result_codes.h"
-#include "printing/channel_tables.h"
-#include "printing/color_binding.h"
-#include "printing/color_block_match.h"
-#include "printing/image_converter.h"
-#include "printing/mtf_kernel.h"
-#include "printing/page_stream.h"
-#include "printing/print_job_state.h"
+#include "image/channel_tables.h"
+#include "image/color_binding.h"
+#include "image/color_block_match.h"
+#include "image/image_converter.h"
+#include "image/mtf_kernel.h"
+#include "page_stream.h"
+#include "print_job_state.h"
 
 namespace tz::lib {
 

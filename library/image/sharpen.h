@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "printing/mtf_kernel.h"
+#include "mtf_kernel.h"
 
 namespace tz::lib {
 

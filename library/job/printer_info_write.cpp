@@ -5,10 +5,10 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
-#include "print_job_state.h"
-#include "info_records.h"
+#include "info/info_records.h"
 #include "laminate_strings.h"
 #include "print_area.h"
+#include "print_job_state.h"
 
 namespace tz::lib {
 namespace {

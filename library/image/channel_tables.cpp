@@ -2,11 +2,11 @@
 // run time; the table lookups are byte gathers, which no instruction set
 // here does faster than plain loads.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "printing/channel_tables.cpp"
+#define HWY_TARGET_INCLUDE "image/channel_tables.cpp"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 #include "hwy/highway.h"
 
-#include "printing/channel_tables.h"
+#include "channel_tables.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tz::lib::HWY_NAMESPACE {

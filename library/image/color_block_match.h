@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "printing/color_binding.h"
+#include "color_binding.h"
 
 namespace tz::lib {
 

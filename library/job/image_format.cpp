@@ -12,13 +12,13 @@ bool set_image_format(PrintJobState& job, int format, int channels, int bits_per
     code = TZP_BAD_PARAMETER;
     if (w < 1 || w > kLargestImageSide || h < 1 || h > kLargestImageSide || (f != 3 && f != 4) || c != 3 || bits != 8)
         return false;
-    job.image_format = f;
-    job.channels = c;
+    job.image.format = f;
+    job.image.channels = c;
     if (uint32_t{w} + x > job.area_width) return false;
-    job.image_width = w;
+    job.image.width = w;
     job.offset_x = x;
     if (uint32_t{h} + y > job.area_height) return false;
-    job.image_height = h;
+    job.image.height = h;
     job.offset_y = y;
     code = TZP_OK;
     return true;

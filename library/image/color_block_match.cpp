@@ -1,4 +1,4 @@
-#include "printing/color_block_match.h"
+#include "color_block_match.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "printing/image_converter.h"
+#include "image_converter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,7 +22,7 @@ void ImageConverter::start_page() {
     output_active_ = !tables_.output.is_identity();
     if (output_active_) mode_ = ConversionMode::OutputLookup;
     if (matcher_.ready()) mode_ = ConversionMode::ColorMatch;
-    if (kernel_.enabled && job_.image_width <= LineSharpener::kMaxWidth) mode_ = ConversionMode::Sharpen;
+    if (kernel_.enabled && image_.width <= LineSharpener::kMaxWidth) mode_ = ConversionMode::Sharpen;
     input_active_ = !tables_.input.is_identity();
     plan_ = make_sharpen_plan(kernel_);
     partial_bytes_ = 0;
@@ -32,8 +32,8 @@ bool ImageConverter::write(const uint8_t* data, uint32_t count, uint32_t& taken)
     taken = 0;
     const uint32_t line = line_bytes();
     if (line == 0 || line > kMaxLineBytes) return false;
-    if (job_.lines_processed == 0) {
-        job_.bytes_expected = uint32_t{job_.image_width} * job_.image_height * job_.channels;
+    if (image_.lines_processed == 0) {
+        image_.bytes_expected = uint32_t{image_.width} * image_.height * image_.channels;
     }
     // A line begun by an earlier call is completed first and converted alone.
     uint32_t at = 0;
@@ -64,13 +64,13 @@ bool ImageConverter::write(const uint8_t* data, uint32_t count, uint32_t& taken)
 bool ImageConverter::convert_lines(const uint8_t* data, uint32_t count, uint32_t& taken) {
     const uint32_t line = line_bytes();
     const uint32_t chunk_lines = static_cast<uint32_t>(kWorkBufferSize) / line;
-    const uint32_t pixels_per_line = job_.image_width;
+    const uint32_t pixels_per_line = image_.width;
     for (uint32_t done = 0; done < count;) {
         const uint32_t bytes = std::min(count - done, chunk_lines * line);
-        bool swap = job_.image_format == kSwappedFormat;
+        bool swap = image_.format == kSwappedFormat;
         if (input_active_) {
             apply_tables(tables_.input, data + done, work_.get(), size_t{bytes / line} * pixels_per_line,
-                         job_.channels, swap);
+                         image_.channels, swap);
             swap = false;
         } else {
             std::memcpy(work_.get(), data + done, bytes);
@@ -94,21 +94,21 @@ bool ImageConverter::stage(uint8_t* chunk, uint32_t bytes, bool swap) {
 
 bool ImageConverter::plain(uint8_t* chunk, uint32_t bytes, bool swap) {
     const uint32_t line = line_bytes();
-    if (swap && job_.channels == 3) swap_outer_channels(chunk, bytes / 3);
-    if (line != 0) job_.lines_processed += bytes / line;
+    if (swap && image_.channels == 3) swap_outer_channels(chunk, bytes / 3);
+    if (line != 0) image_.lines_processed += bytes / line;
     return stream_.put(chunk, bytes);
 }
 
 bool ImageConverter::output_lookup(uint8_t* chunk, uint32_t bytes, bool swap) {
-    if (job_.channels != 0) apply_tables(tables_.output, chunk, chunk, bytes / job_.channels, job_.channels, swap);
+    if (image_.channels != 0) apply_tables(tables_.output, chunk, chunk, bytes / image_.channels, image_.channels, swap);
     return stream_.put(chunk, bytes);
 }
 
 bool ImageConverter::color_match(uint8_t* chunk, uint32_t bytes, bool swap) {
     const uint32_t line = line_bytes();
-    if (swap && job_.channels == 3) swap_outer_channels(chunk, bytes / 3);
+    if (swap && image_.channels == 3) swap_outer_channels(chunk, bytes / 3);
     if (line != 0 && bytes >= line) {
-        matcher_.match(chunk, job_.image_width, static_cast<int32_t>(bytes / line), job_.channels);  // outcome ignored
+        matcher_.match(chunk, image_.width, static_cast<int32_t>(bytes / line), image_.channels);  // outcome ignored
     }
     return stream_.put(chunk, bytes);
 }
@@ -120,8 +120,8 @@ bool ImageConverter::hand_off(uint8_t* block, uint32_t bytes) {
 }
 
 bool ImageConverter::sharpen(const uint8_t* chunk, uint32_t bytes, bool swap) {
-    const size_t width = job_.image_width;
-    const int channels = job_.channels;
+    const size_t width = image_.width;
+    const int channels = image_.channels;
     if (width == 0 || width > LineSharpener::kMaxWidth || (channels != 1 && channels != 3 && channels != 4)) {
         return false;
     }
@@ -129,7 +129,7 @@ bool ImageConverter::sharpen(const uint8_t* chunk, uint32_t bytes, bool swap) {
     const uint32_t line = line_bytes();
     const uint32_t lines = bytes / line;
     if (lines == 0) return true;
-    uint32_t processed = job_.lines_processed;
+    uint32_t processed = image_.lines_processed;
     if (processed == 0) window_.clear();
 
     uint32_t staged = 0;
@@ -137,14 +137,14 @@ bool ImageConverter::sharpen(const uint8_t* chunk, uint32_t bytes, bool swap) {
     bool extra = false;  // the pass after the page's last line, against white below
     for (;;) {
         window_.advance(extra ? nullptr : chunk + size_t{index} * line, width, channels, reorder);
-        const bool last_line_read = !extra && processed + 1 == job_.image_height;
+        const bool last_line_read = !extra && processed + 1 == image_.height;
         const bool more = last_line_read || (!extra && index + 1 < lines);
         if (processed >= 1) {
             window_.compute(plan_, width, channels, staging_.get() + staged);
             staged += line;
             if (staged + line > kStagingSize || (!more && staged > 0)) {
                 if (!hand_off(staging_.get(), staged)) {
-                    job_.lines_processed = processed;
+                    image_.lines_processed = processed;
                     return false;
                 }
                 staged = 0;
@@ -158,7 +158,7 @@ bool ImageConverter::sharpen(const uint8_t* chunk, uint32_t bytes, bool swap) {
             ++index;
         }
     }
-    job_.lines_processed = processed;
+    image_.lines_processed = processed;
     return true;
 }
 

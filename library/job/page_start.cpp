@@ -5,10 +5,10 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
-#include "print_session.h"
+#include "info/printer_info_read.h"
+#include "info/status_actions.h"
 #include "print_ids.h"
-#include "printer_info_read.h"
-#include "status_actions.h"
+#include "print_session.h"
 
 namespace tz::lib {
 namespace {
@@ -59,8 +59,8 @@ bool send_print_command(PrinterContext& context, const PrintJobState& job, Resul
     packets::PrintCommandFields fields;
     fields.job_number = static_cast<uint8_t>(job.print_id);
     fields.copies = job.copies;
-    fields.image_width = job.image_width;
-    fields.image_height = job.image_height;
+    fields.image_width = job.image.width;
+    fields.image_height = job.image.height;
     fields.area_width = job.area_width;
     fields.area_height = job.area_height;
     fields.offset_x = job.offset_x;
@@ -72,10 +72,10 @@ bool send_print_command(PrinterContext& context, const PrintJobState& job, Resul
 
 bool open_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code) {
     PrintJobState& job = session.job;
-    job.lines_processed = 0;
+    job.image.lines_processed = 0;
     job.bytes_queued = 0;
     job.bytes_written = 0;
-    if ((job.image_format != 3 && job.image_format != 4) || job.channels != 3) {
+    if ((job.image.format != 3 && job.image.format != 4) || job.image.channels != 3) {
         code = TZP_BAD_PARAMETER;
         return false;
     }

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "core/result_codes.h"
-#include "printing/image_converter.h"
-#include "printing/print_job_state.h"
+#include "image/image_converter.h"
+#include "print_job_state.h"
 
 namespace tz::lib {
 

@@ -13,7 +13,7 @@ bool write_page(PrinterContext& context, PrintSession& session, const void* data
         code = TZP_NOT_RECOGNISED;
         return false;
     }
-    if (session.job.image_width == 0 || !session.page_hold.held() || !session.converter) {
+    if (session.job.image.width == 0 || !session.page_hold.held() || !session.converter) {
         *count = 0;
         code = TZP_BAD_PARAMETER;
         return false;

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/printer_context.h"
+#include "info/info_records.h"
+#include "info/printer_info_read.h"
 #include "print_job_state.h"
-#include "info_records.h"
-#include "printer_info_read.h"
 
 namespace tz::lib {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "channel_tables.h"
+#include "color_binding.h"
 #include "core/result_codes.h"
-#include "printing/channel_tables.h"
-#include "printing/color_binding.h"
 
 namespace tz::lib {
 

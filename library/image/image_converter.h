@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "printing/channel_tables.h"
-#include "printing/color_block_match.h"
-#include "printing/mtf_kernel.h"
-#include "printing/print_job_state.h"
-#include "printing/sharpen.h"
+#include "channel_tables.h"
+#include "color_block_match.h"
+#include "mtf_kernel.h"
+#include "page_image.h"
+#include "sharpen.h"
 
 namespace tz::lib {
 
@@ -34,12 +34,12 @@ public:
     // The longest line every buffer is sized for: 4096 pixels of 4 bytes.
     static constexpr uint32_t kMaxLineBytes = LineSharpener::kMaxWidth * LineSharpener::kMaxChannels;
 
-    // All references must outlive the converter. `job` supplies the image
-    // description and carries the page counters (lines processed, bytes
+    // All references must outlive the converter. `image` describes the page
+    // and carries its counters (lines processed, bytes
     // expected).
-    ImageConverter(PrintJobState& job, const ConversionTables& tables, const MtfKernel& kernel,
+    ImageConverter(PageImage& image, const ConversionTables& tables, const MtfKernel& kernel,
                    BlockMatcher& matcher, PixelSink& stream)
-        : job_(job), tables_(tables), kernel_(kernel), matcher_(matcher), stream_(stream) {}
+        : image_(image), tables_(tables), kernel_(kernel), matcher_(matcher), stream_(stream) {}
     ImageConverter(const ImageConverter&) = delete;
     ImageConverter& operator=(const ImageConverter&) = delete;
 
@@ -70,7 +70,7 @@ public:
     bool output_tables_active() const { return output_active_; }
 
 private:
-    uint32_t line_bytes() const { return uint32_t{job_.image_width} * job_.channels; }
+    uint32_t line_bytes() const { return uint32_t{image_.width} * image_.channels; }
     // `count` bytes of whole lines through the input tables and the stage.
     bool convert_lines(const uint8_t* data, uint32_t count, uint32_t& taken);
     bool plain(uint8_t* chunk, uint32_t bytes, bool swap);
@@ -81,7 +81,7 @@ private:
     // stream, whichever applies when they pass.
     bool hand_off(uint8_t* block, uint32_t bytes);
 
-    PrintJobState& job_;
+    PageImage& image_;
     const ConversionTables& tables_;
     const MtfKernel& kernel_;
     BlockMatcher& matcher_;

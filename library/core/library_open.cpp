@@ -1,4 +1,4 @@
-#include "frame.h"
+#include "library_open.h"
 
 #include <mutex>
 #include <new>

@@ -8,11 +8,11 @@
 // so that it reads as s - low without wrapping, limited there, and divided
 // by 100 as the high half of s * 41944, shifted right by 6.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "printing/sharpen.cpp"
+#define HWY_TARGET_INCLUDE "image/sharpen.cpp"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 #include "hwy/highway.h"
 
-#include "printing/sharpen.h"
+#include "sharpen.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tz::lib::HWY_NAMESPACE {
@@ -115,7 +115,7 @@ HWY_AFTER_NAMESPACE();
 #include <new>
 #include <utility>
 
-#include "printing/channel_tables.h"
+#include "channel_tables.h"
 
 namespace tz::lib {
 

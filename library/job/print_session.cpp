@@ -8,7 +8,7 @@ ResultCode PrintSession::ready(bool bind_color) {
     if (bind_color && !color.load()) return TZP_NO_COLOR_LIBRARY;
     if (!stream.allocate()) return TZP_NO_MEMORY;
     if (!converter) {
-        converter.reset(new (std::nothrow) ImageConverter(job, tables, mtf, matcher, stream));
+        converter.reset(new (std::nothrow) ImageConverter(job.image, tables, mtf, matcher, stream));
         if (!converter || !converter->allocate()) {
             converter.reset();
             return TZP_NO_MEMORY;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/page_image.h"
+
 namespace tz::lib {
 
 inline constexpr size_t kLaminateSlotCount = 12;
@@ -40,10 +42,7 @@ struct CutListState {
 
 struct PrintJobState {
     uint16_t copies = 1;
-    uint16_t image_width = 0;
-    uint16_t image_height = 0;
-    uint16_t channels = 3;
-    uint16_t image_format = 3;
+    PageImage image;
     uint16_t setting20 = 2;  // printer-information tag 20; back to 2 when a printer is selected by index
     uint16_t print_id = 0;
     uint16_t area_width = 0;
@@ -51,9 +50,7 @@ struct PrintJobState {
     uint16_t offset_x = 0;
     uint16_t offset_y = 0;
     uint16_t setting30 = 0;  // printer-information tag 30
-    uint32_t lines_processed = 0;
     uint32_t bytes_queued = 0;
-    uint32_t bytes_expected = 0;
     uint32_t bytes_written = 0;  // the running total of the page's writes
     bool print_area_set = false;
     std::array<LaminateStringSlot, kLaminateSlotCount> laminate_strings = initial_laminate_slots();

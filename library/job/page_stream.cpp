@@ -66,7 +66,7 @@ bool PageStream::queue_line(const uint8_t* line, uint32_t length, ResultCode& co
         job_.bytes_queued += piece;
         line += piece;
         length -= piece;
-        if ((block_free_ == 0 || job_.bytes_queued >= job_.bytes_expected) && !send_block(code)) return false;
+        if ((block_free_ == 0 || job_.bytes_queued >= job_.image.bytes_expected) && !send_block(code)) return false;
     }
     return true;
 }
@@ -74,7 +74,7 @@ bool PageStream::queue_line(const uint8_t* line, uint32_t length, ResultCode& co
 bool PageStream::write(const uint8_t* data, uint32_t count, ResultCode& code) {
     code = TZP_OK;
     if (data == nullptr || count == 0) return true;
-    const uint32_t line_size = uint32_t{job_.image_width} * job_.channels;
+    const uint32_t line_size = uint32_t{job_.image.width} * job_.image.channels;
     if (line_size == 0 || line_size > kLineAssemblySize || !line_ || !block_) {
         code = TZP_USB_ERROR;
         return false;

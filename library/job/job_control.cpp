@@ -6,7 +6,7 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
-#include "printer_info_read.h"
+#include "info/printer_info_read.h"
 
 namespace tz::lib {
 namespace {

@@ -1,0 +1,47 @@
+// The exported C functions of correction data: tone curves, the laminate
+// pattern, gamma tables and the sharpening kernel's file. Thin forwarders.
+// The gamma and kernel-file exports do not talk to the printer; without a
+// context makeGamma does nothing.
+#include "tzpusb.h"
+
+#include "correction/gamma_tables.h"
+#include "correction/laminate_pattern.h"
+#include "correction/mtf_file.h"
+#include "correction/tone_curves.h"
+#include "forwarding.h"
+#include "platform/export.h"
+
+using namespace tz::lib;
+
+TZ_EXPORT int tzpusb_setPrinterToneCurve(int type, int kind, const void* data, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_printer_tone_curve(context, type, kind, data, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_getPrinterToneCurve(int type, int kind, uint16_t* values, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return get_printer_tone_curve(context, type, kind, values, code);
+    });
+}
+
+TZ_EXPORT int tzpusb_setLaminatePattern(int kind, const void* data, uint16_t* result) {
+    return forward(result, [=](PrinterContext& context, ResultCode& code) {
+        return set_laminate_pattern(context, kind, data, code);
+    });
+}
+
+TZ_EXPORT void tzpusb_makeGamma(int gamma_x100, uint8_t* t1, uint8_t* t2, uint8_t* t3) {
+    forward(nullptr, [=](PrinterContext&, ResultCode&) {
+        make_gamma(gamma_x100, t1, t2, t3);
+        return true;
+    });
+}
+
+TZ_EXPORT int tzpusb_getGamma(const char* path, uint8_t* t1, uint8_t* t2, uint8_t* t3, uint16_t* result) {
+    return forward(result, [=](PrinterContext&, ResultCode& code) { return read_gamma_file(path, t1, t2, t3, code); });
+}
+
+TZ_EXPORT int tzpusb_getMtf(const char* path, int32_t* kernel, uint16_t* result) {
+    return forward(result, [=](PrinterContext&, ResultCode& code) { return read_kernel_file(path, kernel, code); });
+}

@@ -1,0 +1,16 @@
+// The sharpening kernel's text file: nine numbers, read for the caller.
+#pragma once
+
+#include <cstdint>
+
+#include "core/result_codes.h"
+
+namespace tz::lib {
+
+// Reads nine signed decimal numbers from the text file at `path` into
+// `coefficients`, without installing them; a null path gives the identity.
+// 1005 for a file that cannot be read, too few numbers, or a number that
+// does not fit 32 bits or 255 characters; 1006 for a null array.
+bool read_kernel_file(const char* path, int32_t* coefficients, ResultCode& code);
+
+}  // namespace tz::lib
