@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,13 +61,7 @@ std::vector<std::string> prints_of(const std::string& serial) {
 }
 
 void write_png(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgb) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) << image.message;
+    ASSERT_TRUE(tz::test::write_png(path, width, height, rgb)) << path;
 }
 
 struct Outcome {
@@ -425,6 +420,9 @@ TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
     const std::string photo = folder_.file("photo.png"), text = folder_.file("notes.txt");
     write_png(photo, 40, 30, std::vector<uint8_t>(40 * 30 * 3, 0));
     std::ofstream(text) << "not a photo\n";
+    // Files that never end, or whose open blocks until somebody writes.
+    const std::string fifo = folder_.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> cases{
         {"--serial", "TZ000101", "--serial", "TZ000102", "print", photo},  // two printers, one image
         {"--serial", "TZ000101", "--serial", "TZ000101", "print", photo, photo},
@@ -439,6 +437,13 @@ TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
         {"--serial", "TZ000101", "print", photo, "--icc", photo, photo},
         {"--serial", "TZ000101", "print", folder_.file("missing.jpg")},
         {"--serial", "TZ000101", "print", text},
+        {"--serial", "TZ000101", "print", "/dev/zero"},
+        {"--serial", "TZ000101", "print", fifo},
+        {"--serial", "TZ000101", "print", photo, "--sharpen", "/dev/zero"},
+        {"--serial", "TZ000101", "print", photo, "--sharpen", fifo},
+        {"--serial", "TZ000101", "print", photo, "--gamma", "/dev/zero"},
+        {"--serial", "TZ000101", "print", photo, "--icc", fifo, fifo},
+        {"--serial", "TZ000101", "laminate-update", "16", "/dev/zero"},
         {"--serial", "TZ000101", "--serial", "TZ000102", "jobs"},
         {"--serial", "TZ000101", "cancel", "x"},
         {"chart", "-o", folder_.file("chart.gif")},
