@@ -9,6 +9,7 @@
 #include <set>
 
 #include "common/input_file.h"
+#include "kernel_file.h"
 #include "tzpusb.h"
 
 namespace tz::ctl {
@@ -87,9 +88,7 @@ void parse_kernel(const std::string& text, PrintSettings& settings) {
                 parse_number(words[i], -kLargestCoefficient, kLargestCoefficient, "--sharpen coefficient"));
         settings.kernel = kernel;
     } else if (words.size() == 1 && std::filesystem::exists(text)) {
-        check_regular_file("--sharpen", text);
-        if (!readable_file(text)) throw UsageError("--sharpen " + text + ": cannot read the file");
-        settings.kernel_file = text;
+        settings.kernel = read_kernel_file(text, kLargestCoefficient);
     } else {
         throw UsageError("--sharpen " + text +
                          ": nine comma-separated coefficients in hundredths (e.g. 0,-10,0,-10,140,-10,0,-10,0) "
@@ -185,16 +184,6 @@ void read_correction_files(PrintSettings& settings) {
         GammaTables tables{};
         tzpusb_makeGamma(*settings.gamma_x100, tables[0].data(), tables[1].data(), tables[2].data());
         settings.gamma_tables = tables;
-    }
-    if (!settings.kernel_file.empty()) {
-        std::array<int32_t, 9> kernel{};
-        if (!tzpusb_getMtf(settings.kernel_file.c_str(), kernel.data(), &code))
-            throw UsageError("--sharpen " + settings.kernel_file + ": not a kernel file (nine numbers)");
-        for (int32_t k : kernel)
-            if (k < -kLargestCoefficient || k > kLargestCoefficient)
-                throw UsageError("--sharpen " + settings.kernel_file + ": coefficients range from -" +
-                                 std::to_string(kLargestCoefficient) + " to " + std::to_string(kLargestCoefficient));
-        settings.kernel = kernel;
     }
 }
 
