@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,13 +61,7 @@ std::vector<std::string> prints_of(const std::string& serial) {
 }
 
 void write_png(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgb) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) << image.message;
+    ASSERT_TRUE(tz::test::write_png(path, width, height, rgb)) << path;
 }
 
 struct Outcome {
@@ -425,6 +420,9 @@ TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
     const std::string photo = folder_.file("photo.png"), text = folder_.file("notes.txt");
     write_png(photo, 40, 30, std::vector<uint8_t>(40 * 30 * 3, 0));
     std::ofstream(text) << "not a photo\n";
+    // Files that never end, or whose open blocks until somebody writes.
+    const std::string fifo = folder_.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> cases{
         {"--serial", "TZ000101", "--serial", "TZ000102", "print", photo},  // two printers, one image
         {"--serial", "TZ000101", "--serial", "TZ000101", "print", photo, photo},
@@ -439,6 +437,13 @@ TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
         {"--serial", "TZ000101", "print", photo, "--icc", photo, photo},
         {"--serial", "TZ000101", "print", folder_.file("missing.jpg")},
         {"--serial", "TZ000101", "print", text},
+        {"--serial", "TZ000101", "print", "/dev/zero"},
+        {"--serial", "TZ000101", "print", fifo},
+        {"--serial", "TZ000101", "print", photo, "--sharpen", "/dev/zero"},
+        {"--serial", "TZ000101", "print", photo, "--sharpen", fifo},
+        {"--serial", "TZ000101", "print", photo, "--gamma", "/dev/zero"},
+        {"--serial", "TZ000101", "print", photo, "--icc", fifo, fifo},
+        {"--serial", "TZ000101", "laminate-update", "16", "/dev/zero"},
         {"--serial", "TZ000101", "--serial", "TZ000102", "jobs"},
         {"--serial", "TZ000101", "cancel", "x"},
         {"chart", "-o", folder_.file("chart.gif")},
@@ -450,6 +455,42 @@ TEST_F(Ctl, PrintUsageErrorsExitTwoBeforeAnyPrinterIsAsked) {
         EXPECT_FALSE(r.err.empty()) << args.back();
     }
     EXPECT_TRUE(prints_of("TZ000101").empty());
+}
+
+// A kernel file is nine whole numbers separated by blanks, commas or line
+// ends, with comment lines; any other file is refused, saying what is wrong,
+// before a printer is asked. The numbers read are the ones printed with: the
+// identity kernel leaves the photo as it is.
+TEST_F(Ctl, KernelFilesAreCheckedBeforePrinting) {
+    const std::string photo = folder_.file("photo.png"), kernel = folder_.file("kernel.txt");
+    std::vector<uint8_t> rgb(40 * 30 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 13);
+    write_png(photo, 40, 30, rgb);
+    std::ofstream(kernel) << "# identity, in hundredths\r\n  # indented comment\n0, 0,0\n\n0\t+100 0\r\n0 -0 0";
+    json doc = run_json({"--serial", "TZ000101", "print", photo, "--area", "40x30", "--sharpen", kernel});
+    EXPECT_EQ(doc["prints"][0]["outcome"], "done") << doc.dump();
+    std::vector<std::string> files;
+    ASSERT_TRUE(eventually([&] { return (files = prints_of("TZ000101")).size() == 1; }, 10s));
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(eventually([&] { return !(png = tz::test::read_png(files[0], width, height)).empty(); }, 5s));
+    EXPECT_TRUE(png == rgb);
+
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"Shopping list: 2 eggs, 1 loaf, 3 apples\n4 5 6 7 8 9\n", "line 1: \"Shopping\" is not a whole number"},
+        {"0 0 0\n0 100 0\n0 0\n", "8 numbers; a kernel file holds nine"},
+        {"0 0 0 0 100 0 0 0 0 0\n", "more than nine numbers (line 1)"},
+        {"0 0 0\n0 1.5 0\n0 0 0\n", "line 2: \"1.5\" is not a whole number"},
+        {"0 0 0\n0 10001 0\n0 0 0\n", "line 2: 10001 is outside the coefficients' range, -10000 to 10000"},
+        {"0 0 0 0 100 0 0 0 0 # identity\n", "line 1: \"#\" is not a whole number"},
+    };
+    for (const auto& [text, why] : refused) {
+        std::ofstream(kernel, std::ios::trunc) << text;
+        Outcome r = run({"--serial", "TZ000101", "print", photo, "--area", "40x30", "--sharpen", kernel});
+        EXPECT_EQ(r.status, 2) << text;
+        EXPECT_NE(r.err.find("--sharpen " + kernel + ": " + why), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(prints_of("TZ000101").size(), 1u);
 }
 
 }  // namespace

@@ -265,6 +265,29 @@ TEST_F(FirmwareTool, HelpExitsZeroUsageErrorsTwoFailuresOne) {
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
 }
 
+// Inputs that never end are refused at once: a device outright, a pipe once
+// it has given more than 64 MiB (a pipe of an image still works).
+TEST_F(FirmwareTool, InputsThatNeverEndAreRefused) {
+    const std::string device = "/dev/zero: a character device, not a regular file or a pipe";
+    const std::string pipe = "/dev/stdin: a pipe giving more than 64 MiB";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"\"$0\" inspect /dev/zero", device},
+        {"\"$0\" mot /dev/zero --base 0 -o out.mot", device},
+        {"yes | \"$0\" inspect /dev/stdin", pipe},
+        {"yes | \"$0\" mot /dev/stdin --base 0 -o out.mot", pipe},
+    };
+    for (const auto& [command, message] : cases) {
+        tz::test::Child child("/bin/sh", {"-c", command, kTool}, folder_, folder_.path());
+        EXPECT_EQ(child.wait(std::chrono::seconds(60)), 2) << command;
+        EXPECT_NE(child.err().find(message), std::string::npos) << command << ": " << child.err();
+        EXPECT_FALSE(std::filesystem::exists(file("out.mot"))) << command;
+    }
+    write_bytes(file("a.bin"), std::vector<uint8_t>(40, 0xAB));
+    tz::test::Child piped("/bin/sh", {"-c", "cat a.bin | \"$0\" mot /dev/stdin --base 0 -o out.mot", kTool}, folder_,
+                          folder_.path());
+    EXPECT_EQ(piped.wait(std::chrono::seconds(60)), 0) << piped.err();
+}
+
 // A package the upgrade program can run: every part file valid with the
 // package's version, the INI naming them, the launcher and the pattern folder.
 TEST_F(FirmwareTool, PackageHoldsAValidPartForEverySectionOfItsIni) {

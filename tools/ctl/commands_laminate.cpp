@@ -1,6 +1,7 @@
 // laminate-update TARGET FILE: send a laminate pattern file to the printer.
 #include <memory>
 
+#include "common/input_file.h"
 #include "tool.h"
 #include "tzpusb.h"
 
@@ -15,6 +16,8 @@ struct LaminateArgs {
 
 void run_laminate(const Tool& tool, const LaminateArgs& args) {
     int target = static_cast<int>(parse_number(args.target, 0, 255, "TARGET"));
+    if (std::string problem = tools::input_file_problem(args.file); !problem.empty())
+        throw UsageError(args.file + ": " + problem);
     PrinterSession session(tool.options);
     uint16_t result = 0;
     session.check(tzpusb_update_laminate(target, args.file.c_str(), &result), result, "laminate update");

@@ -100,8 +100,8 @@ nlohmann::json outcome_document(const PrintOutcome& o) {
                        {"code", o.code},
                        {"message", o.message},
                        {"copies", o.copies},
-                       {"printed", o.printed}};
-    if (o.outcome == "error") doc["meaning"] = tools::result_meaning(o.code);
+                       {"printed", o.outcome == "unknown" ? nlohmann::json(nullptr) : nlohmann::json(o.printed)}};
+    if (o.outcome == "error" || o.code != 0) doc["meaning"] = tools::result_meaning(o.code);
     if (o.area.width != 0) doc["print_area"] = {{"width", o.area.width}, {"height", o.area.height}};
     if (o.size.width != 0)
         doc["placed"] = {{"width", o.size.width},
@@ -113,15 +113,16 @@ nlohmann::json outcome_document(const PrintOutcome& o) {
 
 std::string outcome_line(const PrintOutcome& o) {
     std::string line = o.serial + " " + o.image + ": " + o.outcome;
-    if (o.outcome == "error") line += " " + tools::describe_result(o.code);
+    if (o.outcome == "error" || (o.outcome != "done" && o.code != 0)) line += " " + tools::describe_result(o.code);
     if (!o.message.empty() && o.outcome != "done") line += ": " + o.message;
     if (o.print_id != 0) line += " (print ID " + print_id_text(o.print_id);
     if (o.print_id != 0 && o.size.width != 0)
         line += ", " + size_text(o.size) + " at " + std::to_string(o.offset.width) + "," +
                 std::to_string(o.offset.height) + " in " + size_text(o.area);
+    const std::string copies = std::to_string(o.copies) + " cop" + (o.copies == 1 ? "y" : "ies");
+    // Nobody knows how many copies of an unknown outcome came out.
     if (o.print_id != 0)
-        line += ", " + std::to_string(o.printed) + " of " + std::to_string(o.copies) + " cop" +
-                (o.copies == 1 ? "y" : "ies") + ")";
+        line += ", " + (o.outcome == "unknown" ? copies + " asked for" : std::to_string(o.printed) + " of " + copies) + ")";
     return line;
 }
 
@@ -161,18 +162,20 @@ void run_print(Tool& tool, const PrintArgs& args) {
 
     nlohmann::json prints = nlohmann::json::array();
     std::string human;
-    bool all_done = true;
+    bool all_done = true, any_unknown = false;
     for (const PrinterWork& printer : work)
         for (const PrintOutcome& o : printer.outcomes) {
             prints.push_back(outcome_document(o));
             human += outcome_line(o) + "\n";
             if (o.outcome != "done") {
                 all_done = false;
+                any_unknown = any_unknown || o.outcome == "unknown";
                 std::cerr << "TZ5170Ctl: " << outcome_line(o) << "\n";
             }
         }
     tool.emit({{"ok", all_done}, {"prints", prints}}, human);
-    if (!all_done) tool.exit_status = kExitFailure;
+    // A photo that may have printed must not be taken for one that did not.
+    if (!all_done) tool.exit_status = any_unknown ? kExitUnknown : kExitFailure;
 }
 
 void register_print(CLI::App& app, Tool& tool) {
@@ -196,7 +199,8 @@ void register_print(CLI::App& app, Tool& tool) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     sub->add_option("--setting20", args->setting20, "print setting sent with each page (information tag 20), 0-255 (default 2)");
     sub->add_option("--setting30", args->setting30, "print setting sent with each page (information tag 30), 0-255 (default 0)");
-    sub->add_option("--timeout", args->timeout, "seconds to wait for each job (default: 120 + 90 per copy)");
+    sub->add_option("--timeout", args->timeout,
+                    "seconds to wait for each job, a lost printer included (default: 120 + 90 per copy)");
     sub->add_option("--error-wait", args->error_wait,
                     "seconds a printer error may last before the job is given up and cancelled (default 30)");
     sub->callback([&tool, args] {

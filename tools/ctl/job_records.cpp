@@ -10,6 +10,7 @@ namespace tz::ctl {
 namespace {
 
 constexpr size_t kRecordSize = 9;
+constexpr size_t kPrintCounterAt = 8;  // in the status bytes of tag 4, four bytes, low byte first
 
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
@@ -68,6 +69,15 @@ std::string print_id_status_meaning(uint16_t code) {
     case 2300: return "printing, or not known to the printer";
     default: return "waiting for the printer: " + tools::result_meaning(code);
     }
+}
+
+bool read_print_counter(uint32_t& counter) {
+    uint8_t status[28] = {};
+    uint32_t size = sizeof status;
+    if (!tzpusb_getPrinterInfo(PINFTAG_STATUS, status, &size) || size != sizeof status) return false;
+    counter = static_cast<uint32_t>(le16(status + kPrintCounterAt)) |
+              static_cast<uint32_t>(le16(status + kPrintCounterAt + 2)) << 16;
+    return true;
 }
 
 std::string print_id_text(uint16_t print_id) {

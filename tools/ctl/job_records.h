@@ -1,5 +1,6 @@
 // The printer's jobs as the library reports them: the two job records of
-// printer-information tag 16 and the state of one print ID.
+// printer-information tag 16, the state of one print ID, and the print
+// counter.
 #pragma once
 
 #include <array>
@@ -50,6 +51,10 @@ struct PrintIdStatus {
 bool read_print_id_status(uint16_t print_id, PrintIdStatus& status, uint16_t& result);
 // What that status code says about a job.
 std::string print_id_status_meaning(uint16_t code);
+
+// The printer's print counter, the copies it has printed in its life
+// (status bytes 8..11); false when the printer does not deliver it.
+bool read_print_counter(uint32_t& counter);
 
 // "0x0001".
 std::string print_id_text(uint16_t print_id);

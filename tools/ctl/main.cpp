@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     app.fallthrough();  // global options may also follow the subcommand
     app.require_subcommand(1);
     app.footer(
-        "Exit status: 0 success, 1 printer or library failure (code and meaning on stderr), 2 usage error.\n"
+        "Exit status: 0 success, 1 printer or library failure (code and meaning on stderr), 2 usage error,\n"
+        "3 a print whose outcome is unknown (it may have printed).\n"
         "See TZ5170Ctl(1).");
     Tool tool;
     app.add_option("--serial", tool.options.serials,

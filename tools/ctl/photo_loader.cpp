@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "common/input_file.h"
+
 namespace tz::ctl {
 
 namespace {
@@ -40,6 +42,9 @@ std::string vips_message() {
 // The short name of the loader libvips picks for the file, among the four
 // the printer tool takes; anything else is refused.
 std::string photo_loader(const std::string& path) {
+    // Checked first: finding the loader reads the file, which a device or a
+    // pipe may never end.
+    if (std::string problem = tools::input_file_problem(path); !problem.empty()) fail(path, problem);
     const char* loader = vips_foreign_find_load(path.c_str());
     if (loader == nullptr) {
         std::string why = vips_message();

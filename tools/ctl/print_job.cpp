@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 
 #include "common/result_meanings.h"
+#include "job_outcome.h"
 #include "job_records.h"
 #include "tzpusb.h"
 
@@ -19,8 +21,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kPollInterval{200};
-constexpr std::chrono::seconds kLostPrinterLimit{10};  // how long the printer may stay unreachable
 constexpr size_t kWriteChunkBytes = 1 << 20;
+constexpr uint8_t kJobPrinting = 0x12;  // the job state of a job whose copies are under way
 
 bool is_waiting_state(unsigned code) {
     return code == TZP_BUSY || code == TZP_PRINTER_IN_USE ||
@@ -62,6 +64,16 @@ bool pause(const std::atomic<bool>& stop, milliseconds time) {
     }
     return !stop;
 }
+
+// What the tool keeps in mind about one page while it follows the job.
+struct JobWatch {
+    uint8_t job = 0;                         // the job number, the print ID's low byte
+    std::optional<uint32_t> counter_before;  // the print counter before the page
+    bool others = false;                     // other jobs were in the printer
+    bool cancel_sent = false;
+    unsigned lost_code = 0;  // why the printer was lost while the job was followed; 0: never
+    bool away = false;       // lost now
+};
 
 class PrinterRun {
 public:
@@ -114,6 +126,12 @@ private:
         outcome.code = 0;
         outcome.message = message;
     }
+    // The job may have printed, or may print yet: nobody can say it did not.
+    void unknown(PrintOutcome& outcome, unsigned code, const std::string& message) {
+        outcome.outcome = "unknown";
+        outcome.code = code;
+        outcome.message = message;
+    }
 
     Clock::duration time_limit() const {
         // Generous: a copy takes some seconds; waiting for a free job position
@@ -151,9 +169,11 @@ private:
             fail(outcome, code, "cannot set the " + what);
             return;
         }
+        JobWatch watch = begin_watch();
         uint16_t id = 0;
-        if (!start_page(id, outcome)) return;
+        if (!start_page(id, outcome, watch)) return;
         outcome.print_id = id;
+        watch.job = static_cast<uint8_t>(id & 0xFF);
         const bool sent = send_page(photo, outcome, slot);
         uint16_t end_code = 0;
         tzpusb_endpage(&end_code);
@@ -161,12 +181,23 @@ private:
             broken_off_ = outcome.code != 0 ? outcome.code : unsigned{TZP_USB_ERROR};
             return;
         }
-        follow(outcome, slot);
+        follow(outcome, slot, watch);
+    }
+
+    // What the printer holds before the page: the print counter, to count
+    // the copies that come out, and whether other jobs are there to print some.
+    JobWatch begin_watch() {
+        JobWatch watch;
+        uint32_t counter = 0;
+        if (read_print_counter(counter)) watch.counter_before = counter;
+        JobRecords records;
+        watch.others = !read_job_records(records) || records.positions[0].present() || records.positions[1].present();
+        return watch;
     }
 
     // Opens the page, waiting while both job positions are taken or the
     // printer initialises, and for a printer error at most the error wait.
-    bool start_page(uint16_t& id, PrintOutcome& outcome) {
+    bool start_page(uint16_t& id, PrintOutcome& outcome, JobWatch& watch) {
         const auto deadline = Clock::now() + time_limit();
         Since error_since;
         unsigned last_reported = 0;
@@ -174,6 +205,7 @@ private:
             uint16_t code = 0;
             if (tzpusb_startpage(&id, &code)) return true;
             const auto now = Clock::now();
+            if (code == TZP_BUSY) watch.others = true;
             if (is_printer_error(code)) {
                 error_since.mark(now);
                 if (code != last_reported)
@@ -217,52 +249,42 @@ private:
         return true;
     }
 
-    // Follows the job until it has left the printer.
-    void follow(PrintOutcome& outcome, size_t slot) {
-        const uint16_t id = outcome.print_id;
+    // Follows the job until it has left the printer, or until what becomes
+    // of it can no longer be known in time. A printer that is lost meanwhile
+    // is waited for, and asked what became of the job when it is back.
+    void follow(PrintOutcome& outcome, size_t slot, JobWatch& watch) {
         const auto deadline = Clock::now() + time_limit();
-        Since error_since, lost_since;
+        Since error_since;
         unsigned reported_error = 0;
-        bool cancel_sent = false;
         for (;;) {
             const auto now = Clock::now();
-            if (stop_ && !cancel_sent) {
-                // Only a job still in the printer is cancelled; one that has
-                // just left it is reported as it ended.
-                JobRecords records;
-                if (!read_job_records(records) || records.find(id) != nullptr) {
-                    uint16_t code = 0;
-                    if (!tzpusb_cancelCopies(id, &code))
-                        progress_.note(serial_ + ": cancelling " + print_id_text(id) + " failed: " +
-                                       tools::describe_result(code));
-                }
-                cancel_sent = true;
-            }
-            PrintIdStatus status;
-            uint16_t result = 0;
-            if (!read_print_id_status(id, status, result)) {
-                lost_since.mark(now);
-                if (lost_since.lasted(now, kLostPrinterLimit))
-                    return (void)fail(outcome, result, "lost the printer while following the job");
+            JobRecords records;
+            uint16_t code = 0;
+            if (!read_records(records, code)) {
+                if (code != TZP_PRINTER_IN_USE) lost(watch, code);
+                if (now >= deadline)
+                    return unknown(outcome, watch.lost_code != 0 ? watch.lost_code : code,
+                                   "lost the printer while following the job; it did not come back in time");
                 pause_briefly();
                 continue;
             }
-            lost_since.reset();
-            if (status.copies != 0) {
-                outcome.printed = status.printed;
-                progress_.printing(slot, status.printed, status.copies);
+            if (watch.away) {
+                watch.away = false;
+                progress_.note(serial_ + ": the printer is back");
             }
-            JobRecords records;
-            const bool have_records = read_job_records(records);
-            const JobRecord* record = have_records ? records.find(id) : nullptr;
-            if (have_records && record == nullptr) {
-                // Gone from the printer: finished (2212, which a printing
-                // job reporting state letter m also shows, hence the records)
-                // or dropped. Asked again, as the job may have ended between.
-                if (status.code != 2212) read_print_id_status(id, status, result);
-                return finish(outcome, status.code == 2212, cancel_sent);
+            const JobRecord* record = find_job(records, watch);
+            if (record == nullptr) return settle(outcome, records, watch, 0);
+            outcome.printed = record->printed;
+            progress_.printing(slot, record->printed, record->copies);
+            if (stop_ && !watch.cancel_sent) {
+                // Only a job still in the printer is cancelled; one that has
+                // just left it is reported as it ended.
+                uint16_t cancel_code = 0;
+                if (!tzpusb_cancelCopies(current_id(records, watch), &cancel_code))
+                    progress_.note(serial_ + ": cancelling " + print_id_text(outcome.print_id) + " failed: " +
+                                   tools::describe_result(cancel_code));
+                watch.cancel_sent = true;
             }
-            if (record != nullptr) outcome.printed = record->printed;
             uint16_t state = 0;
             tzpusb_status(&state);
             if (is_printer_error(state)) {
@@ -270,32 +292,121 @@ private:
                 if (state != reported_error)
                     progress_.note(serial_ + ": " + tools::describe_result(state) + "; waiting for it to be put right");
                 reported_error = state;
-                if (error_since.lasted(now, seconds(settings_.error_wait_s))) {
-                    uint16_t code = 0;
-                    tzpusb_cancelCopies(id, &code);  // it would print later, unasked, once put right
-                    return (void)fail(outcome, state, "printer error; the job is cancelled");
-                }
+                if (error_since.lasted(now, seconds(settings_.error_wait_s)))
+                    return give_up(outcome, records, watch, state);
             } else if (error_since.reset()) {
                 reported_error = 0;
                 progress_.note(serial_ + ": printing again");
             }
             if (now >= deadline)
-                return (void)fail(outcome, status.code,
-                                  "no end of the job in time; it stays in the printer as " + print_id_text(id));
+                return unknown(outcome, state,
+                               "no end of the job in time; it stays in the printer as " + print_id_text(outcome.print_id));
             pause_briefly();
         }
     }
 
-    void finish(PrintOutcome& outcome, bool finished, bool cancel_sent) {
-        if (cancel_sent)
-            return cancelled(outcome, finished ? "interrupted; the copy that was being printed came out"
-                                               : "interrupted; the job is cancelled");
-        if (!finished) return cancelled(outcome, "the job left the printer unfinished (cancelled at the printer or by "
-                                                 "another program)");
-        outcome.outcome = "done";
-        outcome.code = 0;
-        outcome.printed = outcome.copies;
-        outcome.message = "printed";
+    // The job records, or why they cannot be read.
+    static bool read_records(JobRecords& records, uint16_t& code) {
+        if (read_job_records(records)) return true;
+        code = 0;
+        tzpusb_status(&code);  // the record read has no code of its own; the state tells why
+        if (!tools::is_communication_failure(code)) code = TZP_USB_ERROR;
+        return false;
+    }
+
+    // The printer does not answer: unplugged, switched off, hanging. Once the
+    // library has let go of it, it is listed and selected again as soon as it
+    // is back (perhaps under another index, the print IDs' high byte).
+    void lost(JobWatch& watch, unsigned code) {
+        if (!watch.away)
+            progress_.note(serial_ + ": lost the printer, " + tools::describe_result(code) +
+                           "; waiting for it to come back");
+        watch.away = true;
+        if (watch.lost_code == 0) watch.lost_code = code;
+        if (code != TZP_NOT_RECOGNISED) return;
+        char serials[1024] = {};
+        tzpusb_listupPrinterSN(serials);
+        uint16_t result = 0;
+        tzpusb_selectPrinterSN(serial_.c_str(), &result);
+    }
+
+    // The job's record, found by its job number; notes any other job.
+    static const JobRecord* find_job(const JobRecords& records, JobWatch& watch) {
+        const JobRecord* found = nullptr;
+        for (const JobRecord& record : records.positions) {
+            if (!record.present()) continue;
+            if (record.job == watch.job)
+                found = &record;
+            else
+                watch.others = true;
+        }
+        return found;
+    }
+
+    static uint16_t current_id(const JobRecords& records, const JobWatch& watch) {
+        return static_cast<uint16_t>(records.printer_index() << 8 | watch.job);
+    }
+
+    // A printer error has lasted longer than the error wait: the job is
+    // cancelled, so that it does not print later, unasked, once the error is
+    // put right. The printer acknowledges a cancel while the error is on, yet
+    // the copy under the head comes out all the same: the job counts as
+    // cancelled only once the printer has dropped it.
+    void give_up(PrintOutcome& outcome, const JobRecords& records, JobWatch& watch, unsigned state) {
+        uint16_t code = 0;
+        tzpusb_cancelCopies(current_id(records, watch), &code);
+        watch.cancel_sent = true;
+        JobRecords after;
+        if (!read_records(after, code))
+            return unknown(outcome, state, "printer error; whether the job is cancelled cannot be told");
+        const JobRecord* record = find_job(after, watch);
+        if (record == nullptr) return settle(outcome, after, watch, state);
+        outcome.printed = record->printed;
+        if (record->state == kJobPrinting)
+            return unknown(outcome, state,
+                           "printer error; the job cannot be cancelled while a copy is under the head: it stays in "
+                           "the printer, and the copy comes out once the error is put right");
+        unknown(outcome, state, "printer error; the printer did not drop the job: it stays in the printer");
+    }
+
+    // The job has left the printer: what became of it. `error` is the
+    // printer error it was given up for (0: none).
+    void settle(PrintOutcome& outcome, const JobRecords& records, const JobWatch& watch, unsigned error) {
+        LeftJob left;
+        left.copies = outcome.copies;
+        left.others = watch.others;
+        PrintIdStatus status;
+        uint16_t result = 0;
+        left.finished = read_print_id_status(current_id(records, watch), status, result) && status.code == 2212;
+        uint32_t counter = 0;
+        if (watch.counter_before && read_print_counter(counter)) left.counter_rise = counter - *watch.counter_before;
+        const JobEnd end = judge_left_job(left);
+        switch (end.kind) {
+        case JobEnd::Kind::Printed:
+            outcome.outcome = "done";
+            outcome.code = 0;
+            outcome.printed = outcome.copies;
+            outcome.message = "printed";
+            return;
+        case JobEnd::Kind::Stopped:
+            outcome.printed = end.printed;
+            if (error != 0) {
+                cancelled(outcome, "printer error; the job is cancelled");
+                outcome.code = error;
+            } else if (watch.cancel_sent) {
+                cancelled(outcome, "interrupted; the job is cancelled");
+            } else if (watch.lost_code != 0) {
+                fail(outcome, watch.lost_code, "lost the printer while following the job; the printer dropped the job");
+            } else {
+                cancelled(outcome, "the job left the printer unfinished (cancelled at the printer or by another program)");
+            }
+            return;
+        case JobEnd::Kind::Unknown:
+            unknown(outcome, error != 0 ? error : watch.lost_code,
+                    std::string("the job left the printer, and whether it printed cannot be told") +
+                        (watch.lost_code != 0 ? " (the printer was lost while the job was followed)" : ""));
+            return;
+        }
     }
 
     void pause_briefly() { std::this_thread::sleep_for(kPollInterval); }

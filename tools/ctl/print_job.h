@@ -1,6 +1,6 @@
 // Printing on one printer, on the calling thread: the images one after
 // another, each page sent and then followed until it is finished, cancelled
-// or stopped by a printer error.
+// or stopped by a printer error, or until what becomes of it cannot be known.
 #pragma once
 
 #include <atomic>
@@ -17,11 +17,13 @@ struct PrintOutcome {
     std::string serial;
     std::string image;
     uint16_t print_id = 0;    // 0: no page was started
-    std::string outcome = "error";  // "done", "cancelled" or "error"
-    unsigned code = 0;        // the result code behind an error
+    // "done", "cancelled", "error", or "unknown": the page may have printed
+    // or may print yet, and nobody can say it did not.
+    std::string outcome = "error";
+    unsigned code = 0;        // the result code behind an error (or a cancel or unknown outcome)
     std::string message;      // what happened, for people
     unsigned copies = 0;      // asked for
-    unsigned printed = 0;     // as far as the printer reported
+    unsigned printed = 0;     // as far as the printer reported; meaningless when unknown
     Size area;                // the print area
     Size size;                // the image as sent
     Size offset;              // its place in the area

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "common/input_file.h"
+#include "kernel_file.h"
 #include "tzpusb.h"
 
 namespace tz::ctl {
@@ -22,6 +25,13 @@ constexpr size_t kLaminateTextSize = 20;
 bool readable_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return in.good();
+}
+
+// A file option's file must be a regular file: a device or a pipe may never
+// end, or block the tool when it is opened.
+void check_regular_file(const std::string& option, const std::string& path) {
+    if (std::string problem = tools::input_file_problem(path); !problem.empty())
+        throw UsageError(option + " " + path + ": " + problem);
 }
 
 // A decimal number filling the whole text.
@@ -47,6 +57,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
 // Both profiles must be ICC profiles of RGB data: the printer takes three
 // channels, and the library refuses any other colour space.
 void check_profile(const std::string& path) {
+    check_regular_file("--icc", path);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw UsageError("--icc " + path + ": cannot read the file");
     char header[128] = {};
@@ -60,10 +71,11 @@ void parse_gamma(const std::string& text, PrintSettings& settings) {
     if (std::optional<double> value = decimal(text)) {
         if (*value < 0.1 || *value > 10.0) throw UsageError("--gamma " + text + ": a gamma from 0.1 to 10");
         settings.gamma_x100 = static_cast<int>(std::lround(*value * 100));
-    } else if (readable_file(text)) {
-        settings.gamma_file = text;
     } else {
-        throw UsageError("--gamma " + text + ": neither a number (e.g. 1.8) nor a readable file of gamma tables");
+        check_regular_file("--gamma", text);
+        if (!readable_file(text))
+            throw UsageError("--gamma " + text + ": neither a number (e.g. 1.8) nor a readable file of gamma tables");
+        settings.gamma_file = text;
     }
 }
 
@@ -75,8 +87,8 @@ void parse_kernel(const std::string& text, PrintSettings& settings) {
             kernel[i] = static_cast<int32_t>(
                 parse_number(words[i], -kLargestCoefficient, kLargestCoefficient, "--sharpen coefficient"));
         settings.kernel = kernel;
-    } else if (words.size() == 1 && readable_file(text)) {
-        settings.kernel_file = text;
+    } else if (words.size() == 1 && std::filesystem::exists(text)) {
+        settings.kernel = read_kernel_file(text, kLargestCoefficient);
     } else {
         throw UsageError("--sharpen " + text +
                          ": nine comma-separated coefficients in hundredths (e.g. 0,-10,0,-10,140,-10,0,-10,0) "
@@ -172,16 +184,6 @@ void read_correction_files(PrintSettings& settings) {
         GammaTables tables{};
         tzpusb_makeGamma(*settings.gamma_x100, tables[0].data(), tables[1].data(), tables[2].data());
         settings.gamma_tables = tables;
-    }
-    if (!settings.kernel_file.empty()) {
-        std::array<int32_t, 9> kernel{};
-        if (!tzpusb_getMtf(settings.kernel_file.c_str(), kernel.data(), &code))
-            throw UsageError("--sharpen " + settings.kernel_file + ": not a kernel file (nine numbers)");
-        for (int32_t k : kernel)
-            if (k < -kLargestCoefficient || k > kLargestCoefficient)
-                throw UsageError("--sharpen " + settings.kernel_file + ": coefficients range from -" +
-                                 std::to_string(kLargestCoefficient) + " to " + std::to_string(kLargestCoefficient));
-        settings.kernel = kernel;
     }
 }
 

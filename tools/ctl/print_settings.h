@@ -48,8 +48,7 @@ struct PrintSettings {
     std::optional<int> gamma_x100;  // gamma as a number ...
     std::string gamma_file;         // ... or a file of three tables
     std::optional<GammaTables> gamma_tables;
-    std::optional<std::array<int32_t, 9>> kernel;  // given as nine numbers, or read from kernel_file
-    std::string kernel_file;
+    std::optional<std::array<int32_t, 9>> kernel;  // given as nine numbers, or read from a kernel file
     std::string icc_source, icc_destination;
     int intent = 0;
     std::optional<CutListRecord> cut_list;  // none: no cuts
@@ -63,8 +62,9 @@ struct PrintSettings {
 // Throws UsageError naming the option at fault.
 PrintSettings parse_print_settings(const PrintArgs& args);
 
-// Reads the gamma and kernel files through the library, which the calling
-// thread has opened. Throws UsageError when a file is not what it should be.
+// Reads the gamma file through the library, which the calling thread has
+// opened (a kernel file is read while parsing). Throws UsageError when the
+// file is not what it should be.
 void read_correction_files(PrintSettings& settings);
 
 // Sets what stays for every page of this thread's printer: the print area,

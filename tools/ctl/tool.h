@@ -17,6 +17,7 @@ namespace tz::ctl {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnknown = 3;  // print: a photo may have printed or not, nobody can tell
 
 // A printer or library failure: exit status 1, the code and its meaning on stderr.
 class Failure : public std::runtime_error {

@@ -80,11 +80,13 @@ private:
 };
 
 // The whole input of something that is no regular file (a pipe): its size is known only at the end.
-std::vector<uint8_t> slurp(std::istream& in) {
+std::vector<uint8_t> slurp(std::istream& in, const std::string& path) {
     std::vector<uint8_t> bytes;
     std::vector<char> chunk(kInputChunk);
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + in.gcount());
+        check_pipe_input_size(path, bytes.size());
+    }
     return bytes;
 }
 
@@ -94,7 +96,7 @@ int run_mot(const Tool& tool, const MotArgs& args) {
     if (std::filesystem::exists(args.output, ec) && std::filesystem::equivalent(args.input, args.output, ec))
         throw UsageError("the output " + args.output + " is the input file");
 
-    if (std::filesystem::is_directory(args.input, ec)) throw Failure(args.input + " is a folder");
+    check_input(args.input);
     std::ifstream in(args.input, std::ios::binary);
     if (!in) throw Failure("cannot read " + args.input);
     const bool regular = std::filesystem::is_regular_file(args.input, ec);
@@ -104,7 +106,7 @@ int run_mot(const Tool& tool, const MotArgs& args) {
         size = std::filesystem::file_size(args.input, ec);
         if (ec) throw Failure("cannot read " + args.input + ": " + ec.message());
     } else {
-        held = slurp(in);
+        held = slurp(in, args.input);
         if (in.bad()) throw Failure("cannot read " + args.input);
         size = held.size();
     }

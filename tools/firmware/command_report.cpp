@@ -28,8 +28,9 @@ struct FileFacts {
 };
 
 FileFacts read_facts(const std::string& path) {
+    check_input(path);
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw Failure(path + " is a folder");
+    const bool regular = std::filesystem::is_regular_file(path, ec);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Failure("cannot read " + path);
     FileFacts facts;
@@ -41,6 +42,7 @@ FileFacts read_facts(const std::string& path) {
             facts.head.insert(facts.head.end(), bytes, bytes + std::min(got, kLayoutSpan - facts.head.size()));
         for (size_t i = 0; i < got; ++i) facts.sum += bytes[i];
         facts.size += got;
+        if (!regular) check_pipe_input_size(path, facts.size);
     }
     if (in.bad()) throw Failure("cannot read all of " + path);
     return facts;

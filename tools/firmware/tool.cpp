@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/input_file.h"
+
 namespace tz::firmware {
 
 void Tool::emit(const nlohmann::ordered_json& document, const std::string& human) const {
@@ -50,6 +52,19 @@ std::string hex32(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", value);
     return text;
+}
+
+void check_input(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) throw Failure(path + " is a folder");
+    if (std::string problem = tools::input_file_problem(path, true); !problem.empty())
+        throw UsageError(path + ": " + problem);
+}
+
+void check_pipe_input_size(const std::string& path, uint64_t size) {
+    if (size > tools::kLargestPipeInput)
+        throw UsageError(path + ": a pipe giving more than " + std::to_string(tools::kLargestPipeInput >> 20) +
+                         " MiB; give so large an input as a regular file");
 }
 
 void write_file(const std::string& path, const uint8_t* data, size_t size) {

@@ -48,6 +48,13 @@ uint64_t parse_number(const std::string& text, uint64_t low, uint64_t high, cons
 // "0x0001F000".
 std::string hex32(uint32_t value);
 
+// An input file as the commands take it: a regular file or a pipe. Throws
+// Failure for a folder, UsageError for a device or a socket.
+void check_input(const std::string& path);
+// Throws UsageError once more than tools::kLargestPipeInput bytes came from
+// the pipe `path`.
+void check_pipe_input_size(const std::string& path, uint64_t size);
+
 // Writes `size` bytes to `path` as a new file (replacing what is there);
 // throws Failure, and leaves no partial file behind, when that fails.
 void write_file(const std::string& path, const uint8_t* data, size_t size);
