@@ -25,9 +25,9 @@ declare -A allowed=(
   [usbbridge]="link platform byteorder"
   [emulator]="emulator link platform byteorder"
   [colormatch]="colormatch platform"
-  [upgrade]="platform"
+  [upgrade]="platform byteorder"
   [laminate]="platform"
-  [tools]="common platform"
+  [tools]="common platform byteorder"
 )
 
 status=0

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "byteorder/little_endian.h"
 #include "library_session.h"
 #include "output.h"
 #include "platform/launcher.h"
@@ -84,8 +85,7 @@ bool read_parameter(int number, int32_t& value) {
         uint8_t bytes[4] = {};
         uint16_t code = 0;
         if (tzpusb_getParameter(number, bytes, &code) != 1) return false;
-        value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                     static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+        value = static_cast<int32_t>(read_le32(bytes));
         return true;
     });
 }

@@ -1,3 +1,4 @@
+#include "byteorder/little_endian.h"
 #include "response_frames.h"
 
 namespace tz::lib::frames {
@@ -6,7 +7,7 @@ bool valid(const uint8_t* frame, size_t size) {
     return frame != nullptr && size >= kHeaderSize && size == kHeaderSize + payload_length(frame);
 }
 
-uint16_t payload_length(const uint8_t* frame) { return static_cast<uint16_t>(frame[8] | (frame[9] << 8)); }
+uint16_t payload_length(const uint8_t* frame) { return read_le16(frame + 8); }
 
 ResultCode decode_detail(uint8_t group, uint8_t detail, uint8_t second_detail) {
     switch (group) {

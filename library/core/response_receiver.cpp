@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "byteorder/little_endian.h"
 #include "response_frames.h"
 
 namespace tz::lib {
@@ -55,7 +56,7 @@ bool ResponseReceiver::read_size(uint16_t& size, ResultCode& code) {
         code = TZP_USB_ERROR;
         return false;
     }
-    size = static_cast<uint16_t>(frame_[frames::kHeaderSize] | (frame_[frames::kHeaderSize + 1] << 8));
+    size = read_le16(frame_.data() + frames::kHeaderSize);
     code = TZP_OK;
     return true;
 }

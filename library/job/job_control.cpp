@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "byteorder/little_endian.h"
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/printer_context.h"
@@ -51,7 +52,6 @@ bool printer_state(PrinterContext& context, ResultCode& code) {
     return context.sender->send(packets::get_status(), code) && context.receiver->read_state(code);
 }
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 }  // namespace
 
@@ -110,8 +110,8 @@ bool print_id_status(PrinterContext& context, int print_id, void* status, Result
         code = TZP_USB_ERROR;
         return false;
     }
-    for (size_t i = 0; i < 3; ++i) result[i] = le16(payload.data() + 1 + 2 * i);
-    const uint16_t state = le16(payload.data() + 7);
+    for (size_t i = 0; i < 3; ++i) result[i] = read_le16(payload.data() + 1 + 2 * i);
+    const uint16_t state = read_le16(payload.data() + 7);
     code = TZP_OK;
     bool ok = true;
     if (state == 0 || state == 0xFFFF) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "byteorder/little_endian.h"
 #include "core/printer_context.h"
 #include "info/info_records.h"
 #include "info/printer_info_read.h"
@@ -15,7 +16,7 @@ constexpr uint32_t kMediaBufferSize = 256;
 
 uint16_t le16_at(const uint8_t* bytes, uint32_t count, uint32_t offset) {
     if (offset + 2 > count) return 0;
-    return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+    return read_le16(bytes + offset);
 }
 
 }  // namespace

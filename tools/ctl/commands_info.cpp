@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "byteorder/little_endian.h"
 #include "tool.h"
 #include "tzpusb.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr size_t kEntrySize = 38;
 constexpr size_t kEntryCount = 7;
 
-unsigned le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 
 // Reads one printer-information record; throws when the printer does not deliver it.
 std::vector<uint8_t> read_info(const PrinterSession& session, int tag, uint32_t size, const char* what) {
@@ -45,7 +45,7 @@ void run_info(const Tool& tool) {
     for (size_t i = 0; i < entries && 1 + (i + 1) * kEntrySize <= engine.size(); ++i) {
         const uint8_t* e = engine.data() + 1 + i * kEntrySize;
         std::string name = fixed_text(e, 8), type = fixed_text(e + 8, 16), date = fixed_text(e + 24, 10);
-        unsigned major = e[34], minor = e[35], value = le16(e + 36);
+        unsigned major = e[34], minor = e[35], value = tz::read_le16(e + 36);
         firmware.push_back({{"index", i + 1}, {"name", name}, {"type", type}, {"date", date},
                             {"version_major", major}, {"version_minor", minor}, {"value", value}});
         char line[128];
@@ -53,9 +53,9 @@ void run_info(const Tool& tool) {
                       type.c_str(), date.c_str(), major, minor, value);
         human += line;
     }
-    unsigned width = media.size() >= 8 ? le16(media.data() + 4) : 0;
-    unsigned height = media.size() >= 8 ? le16(media.data() + 6) : 0;
-    unsigned vendor = usb.size() >= 4 ? le16(usb.data()) : 0, product = usb.size() >= 4 ? le16(usb.data() + 2) : 0;
+    unsigned width = media.size() >= 8 ? tz::read_le16(media.data() + 4) : 0;
+    unsigned height = media.size() >= 8 ? tz::read_le16(media.data() + 6) : 0;
+    unsigned vendor = usb.size() >= 4 ? tz::read_le16(usb.data()) : 0, product = usb.size() >= 4 ? tz::read_le16(usb.data() + 2) : 0;
     std::string usb_text = usb.size() > 4 ? fixed_text(usb.data() + 4, std::min<size_t>(46, usb.size() - 4)) : "";
     char ids[32];
     std::snprintf(ids, sizeof ids, "%04x:%04x", vendor, product);

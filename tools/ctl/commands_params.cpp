@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "byteorder/little_endian.h"
 #include "tool.h"
 #include "tzpusb.h"
 
@@ -15,13 +16,7 @@ namespace {
 constexpr std::array<uint8_t, 18> kParameterTagNumbers{0x11, 0x41, 0x42, 0x43, 0x81, 0x82, 0x83, 0x91, 0x92,
                                                        0x93, 0xF1, 0xF2, 0xF3, 0xF4, 0x84, 0x12, 0x13, 0x14};
 
-int32_t le32(const uint8_t* p) {
-    uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                 (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    int32_t out;
-    std::memcpy(&out, &v, sizeof out);
-    return out;
-}
+int32_t le32(const uint8_t* p) { return static_cast<int32_t>(tz::read_le32(p)); }
 
 std::string hex32(int32_t value) {
     char text[16];

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "byteorder/little_endian.h"
 #include "tool.h"
 #include "tzpusb.h"
 
@@ -22,7 +23,7 @@ nlohmann::json decode_frame(const uint8_t* frame, size_t size, std::string& huma
         return document;
     }
     unsigned kind = frame[0], state = frame[7];
-    unsigned length = frame[8] | (frame[9] << 8);
+    unsigned length = tz::read_le16(frame + 8);
     size_t payload = std::min<size_t>(length, size - kFrameHeader);
     const char* kind_text = kind == 1 ? "normal" : kind == 2 ? "error" : "unknown";
     document["valid"] = size == kFrameHeader + length;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "byteorder/little_endian.h"
 #include "common/result_meanings.h"
 #include "tzpusb.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr size_t kRecordSize = 9;
 constexpr size_t kPrintCounterAt = 8;  // in the status bytes of tag 4, four bytes, low byte first
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 }  // namespace
 
@@ -31,9 +31,9 @@ bool read_job_records(JobRecords& records) {
         JobRecord& record = records.positions[i];
         record.job = r[0];
         record.printer_index = r[1];
-        record.copies = le16(r + 2);
-        record.printed = le16(r + 4);
-        record.received_percent = le16(r + 6);
+        record.copies = tz::read_le16(r + 2);
+        record.printed = tz::read_le16(r + 4);
+        record.received_percent = tz::read_le16(r + 6);
         record.state = r[8];
     }
     return true;
@@ -75,8 +75,7 @@ bool read_print_counter(uint32_t& counter) {
     uint8_t status[28] = {};
     uint32_t size = sizeof status;
     if (!tzpusb_getPrinterInfo(PINFTAG_STATUS, status, &size) || size != sizeof status) return false;
-    counter = static_cast<uint32_t>(le16(status + kPrintCounterAt)) |
-              static_cast<uint32_t>(le16(status + kPrintCounterAt + 2)) << 16;
+    counter = tz::read_le32(status + kPrintCounterAt);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "byteorder/little_endian.h"
 #include "common/result_meanings.h"
 #include "job_outcome.h"
 #include "job_records.h"
@@ -90,7 +91,7 @@ public:
             tzpusb_status(&status);
             return fail(failure, status != 0 ? status : unsigned{TZP_USB_ERROR}, "cannot read the media size");
         }
-        const int media_width = media[4] | media[5] << 8, media_height = media[6] | media[7] << 8;
+        const int media_width = tz::read_le16(media + 4), media_height = tz::read_le16(media + 6);
         // The printer takes even sides only.
         area_ = settings_.area ? *settings_.area : Size{media_width & ~1, media_height & ~1};
         failure.area = area_;
