@@ -20,9 +20,12 @@ void through_receiver(const uint8_t* data, size_t size) {
     static int fds[2] = {-1, -1};
     if (fds[0] < 0 && ::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds) != 0) return;
     tz::lib::PipeFields pipes;
-    pipes.read_pipe = fds[0];
-    pipes.write_pipe = fds[0];
-    tz::lib::Transport transport(pipes);
+    tz::lib::SelectionSlot selection;
+    tz::lib::Selection connected;
+    connected.read_pipe = fds[0];
+    connected.write_pipe = fds[0];
+    selection.store(connected);
+    tz::lib::Transport transport(pipes, selection);
     tz::lib::ResponseReceiver receiver(transport);
     size_t sent = size > 1000 ? 1000 : size;
     uint8_t out[300];

@@ -27,14 +27,14 @@ void PrinterHold::release() {
 
 PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
     PrinterHold hold;
-    uint8_t index = context.selected_index;
+    const uint8_t index = context.selection.index();
     // A selection whose entry has been given up or taken by another
     // connection since is no printer: nothing may be sent on it.
     if (index >= kDeviceTableSize || !selection_current(context)) {
         code = TZP_NOT_RECOGNISED;
         return hold;
     }
-    std::shared_ptr<platform::NamedMutex> mutex = device_table()[index].mutex.load();
+    std::shared_ptr<platform::NamedMutex> mutex = device_table()[index].mutex();
     if (!mutex) {
         code = TZP_UNDEFINED_ERROR;
         return hold;

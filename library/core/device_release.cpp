@@ -31,18 +31,18 @@ void sweep_devices(PrinterContext& context) {
     for (int i = 0; i < scan_limit(context); ++i) {
         DeviceEntry& entry = device_table()[static_cast<size_t>(i)];
         if (!entry.in_use() || printer_present(context, entry)) continue;
-        std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
+        std::shared_ptr<platform::NamedMutex> mutex = entry.mutex();
         {
             // While an operation holds the printer its pipes stay as they are;
             // the operation fails on its own and a later pass closes them.
             DeviceMutexTry hold(mutex.get(), kPresenceWaitMs);
             if (mutex && !hold.held()) continue;
-            close_write_pipe(usb, entry.write_pipe);
-            close_read_pipe(usb, entry.read_pipe);
-            usb.Close(entry.device);
+            close_write_pipe(usb, entry.take_write_pipe());
+            close_read_pipe(usb, entry.take_read_pipe());
+            usb.Close(entry.device());
             entry.vacate();
         }
-        entry.mutex.store(nullptr_mutex());
+        entry.set_mutex(nullptr);
     }
 }
 
@@ -50,7 +50,7 @@ void release_device_mutexes(PrinterContext& context) {
     DeviceTable& table = device_table();
     for (int i = 0; i < scan_limit(context); ++i) {
         DeviceEntry& entry = table[static_cast<size_t>(i)];
-        std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.exchange(nullptr_mutex());
+        std::shared_ptr<platform::NamedMutex> mutex = entry.take_mutex();
         if (!mutex) continue;
         mutex->release();  // fails harmlessly when this thread does not hold it
         entry.fill_serial(0);
@@ -64,12 +64,12 @@ void close_devices(PrinterContext& context) {
         DeviceEntry& entry = table[static_cast<size_t>(i)];
         // The pipes go first: once the device is closed, the USB control
         // library may hand their numbers out again.
-        close_write_pipe(usb, entry.write_pipe);
-        close_read_pipe(usb, entry.read_pipe);
+        close_write_pipe(usb, entry.take_write_pipe());
+        close_read_pipe(usb, entry.take_read_pipe());
         if (entry.in_use()) {
-            if (usb.Close != nullptr) usb.Close(entry.device);
+            if (usb.Close != nullptr) usb.Close(entry.device());
             entry.vacate();
-            std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.exchange(nullptr_mutex());
+            std::shared_ptr<platform::NamedMutex> mutex = entry.take_mutex();
             if (mutex) mutex->release();
         }
     }

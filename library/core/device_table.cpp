@@ -38,10 +38,6 @@ void AtomicSerial::store(const Serial& value) {
     packed_ = packed;
 }
 
-Serial DeviceEntry::serial() const { return serial_.load(); }
-
-void DeviceEntry::set_serial(const Serial& value) { serial_.store(value); }
-
 void DeviceEntry::fill_serial(uint8_t byte) {
     Serial value;
     value.fill(byte);
@@ -49,29 +45,31 @@ void DeviceEntry::fill_serial(uint8_t byte) {
 }
 
 void DeviceEntry::occupy(int handle) {
-    device = handle;
-    answers_owed = 0;
-    ++generation;
+    device_ = handle;
+    answers_owed_ = 0;
+    move_on();
 }
 
 void DeviceEntry::vacate() {
-    device = -1;
-    model_key = 0;
+    device_ = -1;
+    model_key_ = 0;
     fill_serial(0);
-    answers_owed = 0;
-    ++generation;
+    answers_owed_ = 0;
+    move_on();
+}
+
+void DeviceEntry::reset(uint8_t serial_fill) {
+    device_ = -1;
+    mutex_.store(nullptr);
+    model_key_ = 0;
+    write_pipe_ = -1;
+    read_pipe_ = -1;
+    fill_serial(serial_fill);
+    move_on();
 }
 
 void DeviceTable::reset(uint8_t serial_fill) {
-    for (DeviceEntry& entry : entries_) {
-        entry.device = -1;
-        entry.mutex.store(nullptr_mutex());
-        entry.model_key = 0;
-        entry.write_pipe = -1;
-        entry.read_pipe = -1;
-        entry.fill_serial(serial_fill);
-        ++entry.generation;
-    }
+    for (DeviceEntry& entry : entries_) entry.reset(serial_fill);
 }
 
 DeviceTable& device_table() {

@@ -33,14 +33,14 @@ bool is_supported_model(const char* name) {
 // Looks up the model's pipes and asks for both pipe handles of entry h.
 bool open_pipes(PrinterContext& context, int handle) {
     DeviceEntry& entry = device_table()[static_cast<size_t>(handle)];
-    const ModelEntry* model = find_model(entry.model_key);
+    const ModelEntry* model = find_model(entry.model_key());
     if (model == nullptr) return false;
     context.pipes.read_pipe_number = model->read_pipe_number;
     context.pipes.write_pipe_number = model->write_pipe_number;
     const UsbApi& usb = context.usb.api();
-    entry.read_pipe = usb.GetPipeHandle(handle, 0, model->read_pipe_number, 0);
-    entry.write_pipe = usb.GetPipeHandle(handle, 0, model->write_pipe_number, 0);
-    return entry.read_pipe != -1 && entry.write_pipe != -1;
+    entry.set_pipes(usb.GetPipeHandle(handle, 0, model->write_pipe_number, 0),
+                    usb.GetPipeHandle(handle, 0, model->read_pipe_number, 0));
+    return entry.read_pipe() != -1 && entry.write_pipe() != -1;
 }
 
 bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize; }
@@ -52,7 +52,7 @@ bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize;
 void reselect_after_enumeration(PrinterContext& context, uint8_t selected) {
     if (selected >= kDeviceTableSize) return;
     DeviceEntry& entry = device_table()[selected];
-    if (selection_current(context) || (entry.in_use() && entry.serial() == context.selected_printer_serial.load())) {
+    if (selection_current(context) || (entry.in_use() && entry.serial() == context.selection.load().serial)) {
         if (context.has_parts()) context.parts().selected_by_index();  // as a selection by index does
         point_at(context, selected);
     }
@@ -64,7 +64,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
     if (!context.usb.loaded()) return 0;
     const UsbApi& usb = context.usb.api();
     DeviceTable& table = device_table();
-    uint8_t selected = context.selected_index;
+    const uint8_t selected = context.selection.index();
     // Printers that have gone since the last look leave the table first, so
     // that what this call lists is what is there now.
     sweep_devices(context);
@@ -78,8 +78,8 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
             // Already open in this process: listed as it is.
             if (!valid_handle(handle)) continue;
             DeviceEntry& entry = table[static_cast<size_t>(handle)];
-            if (entry.device != handle) entry.occupy(handle);
-            if (usb.GetDeviceName(handle, name) == 1) entry.mutex = open_device_mutex(name);
+            if (entry.device() != handle) entry.occupy(handle);
+            if (usb.GetDeviceName(handle, name) == 1) entry.set_mutex(open_device_mutex(name));
             list[count++] = static_cast<uint8_t>(handle);
             continue;
         }
@@ -94,7 +94,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
         usb.GetDeviceName(handle, name);
         name[kDeviceNameSize - 1] = '\0';
         std::shared_ptr<platform::NamedMutex> mutex = open_device_mutex(name);
-        entry.mutex = mutex;
+        entry.set_mutex(mutex);
         context.opened_count = ++opened;
         bool held = false;
         if (mutex) {
@@ -104,7 +104,7 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
 
         bool listed = false;
         if (is_supported_model(name)) {
-            entry.model_key = kSupportedModelKey;
+            entry.set_model_key(kSupportedModelKey);
             if (open_pipes(context, handle)) {
                 uint8_t id[kIdStringSize] = {};
                 uint32_t size = kIdStringSize;
@@ -123,9 +123,9 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
         if (held) mutex->release();
         if (!listed) {
             // Not a printer of ours, or it cannot be talked to: give it back.
-            close_write_pipe(usb, entry.write_pipe);
-            close_read_pipe(usb, entry.read_pipe);
-            entry.mutex.store(nullptr_mutex());
+            close_write_pipe(usb, entry.take_write_pipe());
+            close_read_pipe(usb, entry.take_read_pipe());
+            entry.set_mutex(nullptr);
             usb.Close(handle);
             entry.vacate();
         }

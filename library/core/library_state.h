@@ -15,8 +15,32 @@ class PrinterContext;
 inline constexpr int kMaxSlots = 100;
 inline constexpr uint32_t kNoThread = 0xFFFFFFFFu;
 
-// The recursive lock held by open, close, slot, list and select operations,
-// by direct pipe reads and by each pass of the status monitor.
+// The locks of the library, and the order they are taken in.
+//
+// 1. A printer's device mutex (DeviceEntry::mutex: a named mutex every process
+//    that uses the printer shares, re-enterable by its owning thread).
+//    Protects the order of commands and answers on the printer's pipes,
+//    across processes. Held by every printer operation for its whole
+//    exchange (acquire_printer, waiting at most 500 ms) and by a page from its
+//    start to its end.
+// 2. The library lock (library_lock() below: recursive, process-wide).
+//    Protects the context table's entries and the device table's entries
+//    (devices, pipe handles, serials, model keys, their mutexes). Held by
+//    open, close, slot, list and select operations and by direct pipe reads,
+//    which a printer operation makes while it holds the printer's device
+//    mutex; each pass of the status monitor only tries it.
+// 3. The colour lock (color_lock() in image/color_binding.h: recursive,
+//    process-wide). Serialises every call into the colour-matching library;
+//    taken while either of the others is held, never the other way round.
+//
+// A thread holding one of them takes only those below it, with one
+// exception that cannot deadlock: holding the library lock, enumeration and
+// the status monitor wait for a device mutex with a time limit (500 ms, and
+// 10 ms for the monitor and the sweep of gone printers) and leave the printer
+// for later when it is busy.
+//
+// Leaf locks, taken last, while nothing else is taken: a context's
+// SelectionSlot, a device entry's MutexSlot, the traffic dump's file lock.
 platform::RecursiveLock& library_lock();
 
 // The context table. Entries change only under the library lock; forwarded

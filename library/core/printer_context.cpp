@@ -17,7 +17,7 @@ PrinterContext::~PrinterContext() = default;
 
 void PrinterContext::set_defaults() {
     pipes.read_length = 512;
-    selected_index = kNoPrinter;
+    selection.clear();
     returned_serial.fill(0xFF);
     scan_range = 128;
     opened_count = 0;
@@ -33,7 +33,7 @@ ResultCode PrinterContext::initialise(OpenKind kind) {
 
     if (!parts_) return TZP_NO_MEMORY;
     if (!transport) {
-        transport.reset(new (std::nothrow) Transport(pipes, &selected_printer_serial));
+        transport.reset(new (std::nothrow) Transport(pipes, selection));
         if (!transport) return TZP_NO_MEMORY;
     }
     if (!sender) {

@@ -12,6 +12,7 @@
 #include "device_table.h"
 #include "response_receiver.h"
 #include "result_codes.h"
+#include "selected_printer.h"
 #include "transport.h"
 #include "usb_binding.h"
 
@@ -41,15 +42,10 @@ public:
     UsbBinding usb;
 
     PipeFields pipes;
-    std::atomic<uint8_t> selected_index{kNoPrinter};
+    SelectionSlot selection;
     // The serial tzpusb_selectPrinterSN hands back: the caller reads it
     // through the pointer it returns.
     Serial returned_serial{};
-    // Which printer the selection points at: the entry's generation and the
-    // serial it had when selected. An entry that has moved on since is a
-    // stale selection, never another printer.
-    std::atomic<uint32_t> selected_generation{0};
-    AtomicSerial selected_printer_serial;
 
     // Device numbers enumeration looks at; every number the USB control
     // library can report, so that printers that come back are found.

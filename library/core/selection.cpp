@@ -10,17 +10,17 @@
 namespace tz::lib {
 
 bool printer_present(const PrinterContext& context, const DeviceEntry& entry) {
-    int device = entry.device;
+    int device = entry.device();
     if (device == -1) return false;
     const UsbApi& usb = context.usb.api();
     return usb.CheckDevice == nullptr || usb.CheckDevice(device) != 0;
 }
 
 bool selection_current(const PrinterContext& context) {
-    uint8_t index = context.selected_index;
-    if (index >= kDeviceTableSize) return false;
-    const DeviceEntry& entry = device_table()[index];
-    return entry.in_use() && entry.generation == context.selected_generation;
+    const Selection selected = context.selection.load();
+    if (!selected.made()) return false;
+    const DeviceEntry& entry = device_table()[selected.index];
+    return entry.in_use() && entry.generation() == selected.generation;
 }
 
 bool pipes_reach_printer(const PrinterContext& context, ResultCode& code) {
@@ -31,12 +31,14 @@ bool pipes_reach_printer(const PrinterContext& context, ResultCode& code) {
 
 void point_at(PrinterContext& context, uint8_t index) {
     DeviceEntry& entry = device_table()[index];
-    context.selected_index = index;
-    context.selected_generation = entry.generation.load();
-    context.selected_printer_serial.store(entry.serial());
-    context.pipes.write_pipe = entry.write_pipe.load();
-    context.pipes.read_pipe = entry.read_pipe.load();
-    context.pipes.answers_owed = &entry.answers_owed;
+    Selection selected;
+    selected.index = index;
+    selected.generation = entry.generation();
+    selected.serial = entry.serial();
+    selected.write_pipe = entry.write_pipe();
+    selected.read_pipe = entry.read_pipe();
+    selected.answers_owed = &entry.answers_owed();
+    context.selection.store(selected);
 }
 
 uint8_t select_by_index(PrinterContext& context, int index_argument, ResultCode& code) {
@@ -44,7 +46,7 @@ uint8_t select_by_index(PrinterContext& context, int index_argument, ResultCode&
     int index = index_argument & 0xFF;  // an 8-bit argument passed as int
     DeviceTable& table = device_table();
     if (index == kNoPrinter) {
-        uint8_t current = context.selected_index;
+        const uint8_t current = context.selection.index();
         if (current >= kDeviceTableSize || !selection_current(context) || !printer_present(context, table[current]))
             return kNoPrinter;
         code = TZP_OK;
@@ -75,7 +77,7 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
             break;
         }
     } else {
-        uint8_t current = context.selected_index;
+        const uint8_t current = context.selection.index();
         if (current < kDeviceTableSize) {
             context.returned_serial = table[current].serial();
             if (selection_current(context) && printer_present(context, table[current])) code = TZP_OK;
@@ -85,28 +87,19 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
 }
 
 void deselect(PrinterContext& context) {
-    uint8_t current = context.selected_index;
-    if (current >= kDeviceTableSize) return;
-    if (!selection_current(context)) {
-        // The entry has been given up, or holds another connection now: the
-        // context's pipe handles are not its to close.
-        context.pipes.write_pipe = -1;
-        context.pipes.read_pipe = -1;
-        return;
-    }
-    DeviceEntry& entry = device_table()[current];
+    const Selection selected = context.selection.load();
+    if (!selected.made()) return;
+    context.selection.forget_pipes();
+    // The entry has been given up, or holds another connection now: the
+    // context's pipe handles are not its to close.
+    if (!selection_current(context)) return;
+    DeviceEntry& entry = device_table()[selected.index];
     const UsbApi& usb = context.usb.api();
-    if (entry.write_pipe != -1) {
-        close_write_pipe(usb, context.pipes.write_pipe);
-        entry.write_pipe = -1;
-    }
-    if (entry.read_pipe != -1) {
-        close_read_pipe(usb, context.pipes.read_pipe);
-        entry.read_pipe = -1;
-    }
+    if (entry.take_write_pipe() != -1) close_write_pipe(usb, selected.write_pipe);
+    if (entry.take_read_pipe() != -1) close_read_pipe(usb, selected.read_pipe);
     // Other contexts hold copies of the closed handles, whose numbers the
     // system may give out again: their selections of this connection end too.
-    ++entry.generation;
+    entry.move_on();
 }
 
 uint8_t select_printer(int index, uint16_t* result) {

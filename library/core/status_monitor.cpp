@@ -73,22 +73,22 @@ void StatusMonitor::pass() {
 }
 
 void check_presence(PrinterContext& context) {
-    uint8_t index = context.selected_index;
+    const uint8_t index = context.selection.index();
     if (index >= kDeviceTableSize || !context.usb.loaded()) return;
     if (!selection_current(context)) {
         // Given up by a sweep, or taken by another connection: nothing of it
         // is left to close here.
         deselect(context);
-        context.selected_index = kNoPrinter;
+        context.selection.clear();
         return;
     }
     DeviceEntry& entry = device_table()[index];
     if (printer_present(context, entry)) return;
-    std::shared_ptr<platform::NamedMutex> mutex = entry.mutex.load();
+    std::shared_ptr<platform::NamedMutex> mutex = entry.mutex();
     DeviceMutexTry hold(mutex.get(), kPresenceWaitMs);
     if (mutex && !hold.held()) return;  // an operation is running on it; it will fail on its own
     deselect(context);
-    context.selected_index = kNoPrinter;
+    context.selection.clear();
 }
 
 }  // namespace tz::lib

@@ -34,11 +34,10 @@ bool read_timed_out() { return g_read_timed_out; }
 bool write_timed_out() { return g_write_timed_out; }
 
 // The selected printer's serial as the dump shows it.
-std::string dump_serial(const AtomicSerial* serial) {
-    if (serial == nullptr) return "--------";
+std::string dump_serial(const Serial& serial) {
     std::string text;
     bool any = false;
-    for (uint8_t c : serial->load()) {
+    for (uint8_t c : serial) {
         any = any || c != 0;
         text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.');
     }
@@ -46,7 +45,7 @@ std::string dump_serial(const AtomicSerial* serial) {
 }
 
 void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoResult& result, const char* about) {
-    const std::string serial = dump_serial(serial_);
+    const std::string serial = dump_serial(selection_.load().serial);
     const char* command = about != nullptr ? about : last_command_;
     if (result.status == IoStatus::Ok) {
         write_traffic_line(traffic_line(serial, kind, bytes, count, command, traffic_level()));
@@ -58,7 +57,7 @@ void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoRe
 
 bool Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written,
                                    ResultCode& code) {
-    IoResult result = platform::pipe_write_timed(pipes_.write_pipe, data, count, io_timeout_ms());
+    IoResult result = platform::pipe_write_timed(selection_.load().write_pipe, data, count, io_timeout_ms());
     note(result, g_write_timed_out);
     if (traffic_level() != 0) {
         if (kind == Traffic::Command && count >= 2) last_command_ = command_name(data[0], data[1]);
@@ -74,10 +73,11 @@ bool Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic 
 }
 
 void Transport::discard_late_answers() {
-    intptr_t pipe = pipes_.read_pipe;
+    const Selection selected = selection_.load();
+    const intptr_t pipe = selected.read_pipe;
     if (pipe == -1) return;
     uint8_t frame[kTimedReadSize];
-    if (std::atomic<uint32_t>* owed = pipes_.answers_owed.load(); owed != nullptr && owed->load() != 0) {
+    if (std::atomic<uint32_t>* owed = selected.answers_owed; owed != nullptr && owed->load() != 0) {
         // A printer that was only slow sends them soon; one that dropped the
         // commands never does, and the wait ends at its limit.
         auto deadline = Clock::now() + std::chrono::milliseconds(std::min(kLateAnswerGraceMs, io_timeout_ms()));
@@ -103,7 +103,7 @@ bool Transport::discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t
 
 void Transport::note_read_given_up(const platform::IoResult& result) {
     if (result.status != IoStatus::TimedOut) return;
-    if (std::atomic<uint32_t>* owed = pipes_.answers_owed.load(); owed != nullptr && owed->load() < kLateAnswerLimit)
+    if (std::atomic<uint32_t>* owed = selection_.load().answers_owed; owed != nullptr && owed->load() < kLateAnswerLimit)
         ++*owed;
 }
 
@@ -133,7 +133,7 @@ bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, Re
     count = 0;
     receive_buffer_.fill(0);
     uint8_t frame[kTimedReadSize];
-    IoResult result = platform::pipe_read_timed(pipes_.read_pipe, frame, sizeof frame, io_timeout_ms());
+    IoResult result = platform::pipe_read_timed(selection_.load().read_pipe, frame, sizeof frame, io_timeout_ms());
     note(result, g_read_timed_out);
     note_read_given_up(result);
     if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result);
@@ -151,7 +151,8 @@ bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, Re
 bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
     received = 0;
     size = std::min(size, receive_buffer_.size());
-    IoResult result = platform::pipe_read_timed(pipes_.read_pipe, receive_buffer_.data(), size, io_timeout_ms());
+    IoResult result =
+        platform::pipe_read_timed(selection_.load().read_pipe, receive_buffer_.data(), size, io_timeout_ms());
     note(result, g_read_timed_out);
     note_read_given_up(result);
     if (traffic_level() != 0) log(Traffic::Answer, receive_buffer_.data(), result.bytes, result);
@@ -190,13 +191,11 @@ bool Transport::framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& c
     return true;
 }
 
-void close_write_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe) {
-    intptr_t handle = pipe.exchange(-1);
+void close_write_pipe(const UsbApi& usb, intptr_t handle) {
     if (handle != -1 && !write_timed_out() && usb.ClosePipe != nullptr) usb.ClosePipe(handle);
 }
 
-void close_read_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe) {
-    intptr_t handle = pipe.exchange(-1);
+void close_read_pipe(const UsbApi& usb, intptr_t handle) {
     if (handle != -1 && !read_timed_out() && usb.ClosePipe != nullptr) usb.ClosePipe(handle);
 }
 

@@ -11,23 +11,18 @@
 #include "io_timeout.h"
 #include "platform/pipe_io.h"
 #include "result_codes.h"
+#include "selected_printer.h"
 #include "traffic_log.h"
 #include "usb_binding.h"
 
 namespace tz::lib {
 
-// The pipe fields of a context: which pipes of the printer it uses and the
-// handles of the selected printer's pipes (copied from the device table).
+// Which pipes of the printer a context uses; their handles come with the
+// selection.
 struct PipeFields {
     uint8_t write_pipe_number = 0;
     uint8_t read_pipe_number = 1;
     uint32_t read_length = 512;  // bytes asked for by a direct read
-    // Read and cleared by the status monitor while the owning thread works.
-    std::atomic<intptr_t> write_pipe{-1};
-    std::atomic<intptr_t> read_pipe{-1};
-    // The selected printer's count of answers still owed (see DeviceEntry);
-    // none kept when null.
-    std::atomic<std::atomic<uint32_t>*> answers_owed{nullptr};
 };
 
 // How long a command waits, before it is written, for answers the printer
@@ -48,8 +43,9 @@ bool write_timed_out();
 
 class Transport {
 public:
-    // `serial`, when given, names the selected printer in the traffic dump.
-    explicit Transport(PipeFields& pipes, const AtomicSerial* serial = nullptr) : pipes_(pipes), serial_(serial) {}
+    // Moves bytes to the printer `selection` points at, whose serial names it
+    // in the traffic dump.
+    Transport(const PipeFields& pipes, const SelectionSlot& selection) : pipes_(pipes), selection_(selection) {}
 
     // Each returns true or false and stores 0 or 2600 in `code`.
     // One write of a command packet (at most kSendBufferSize bytes).
@@ -88,16 +84,16 @@ private:
     // A read that gave up at the limit leaves its answer owed.
     void note_read_given_up(const platform::IoResult& result);
 
-    PipeFields& pipes_;
-    const AtomicSerial* serial_;
+    const PipeFields& pipes_;
+    const SelectionSlot& selection_;
     const char* last_command_ = nullptr;  // the name of the last command written, for its answer
     std::array<uint8_t, kSendBufferSize> send_buffer_{};
     std::array<uint8_t, 1024> receive_buffer_{};
 };
 
-// Closes a write or read pipe through the USB library unless a transfer in
-// that direction ever timed out; forgets the handle in either case.
-void close_write_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe);
-void close_read_pipe(const UsbApi& usb, std::atomic<intptr_t>& pipe);
+// Closes a write or read pipe handle (taken out of its place by the caller)
+// through the USB library, unless a transfer in that direction ever timed out.
+void close_write_pipe(const UsbApi& usb, intptr_t handle);
+void close_read_pipe(const UsbApi& usb, intptr_t handle);
 
 }  // namespace tz::lib

@@ -60,10 +60,10 @@ bool build_record(PrinterContext& context, uint16_t tag, info::Record& record) {
         case info::kTagSetting30:
         case info::kTagStatus60:
             if (!status_frame(context, answer, count)) return false;
-            record = info::status_extract(tag, answer.data(), count, context.selected_index);
+            record = info::status_extract(tag, answer.data(), count, context.selection.index());
             return true;
         case info::kTagSerial: {
-            Serial serial = device_table()[context.selected_index].serial();
+            Serial serial = device_table()[context.selection.index()].serial();
             record = info::leading_bytes(tag, serial.data(), serial.size());
             return true;
         }

@@ -48,12 +48,7 @@ bool printer_status(PrinterContext& context, ResultCode& code) {
 
 bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_t* codes) {
     if (indexes == nullptr || codes == nullptr) return false;
-    uint8_t remembered = context.selected_index;
-    uint32_t remembered_generation = context.selected_generation;
-    Serial remembered_serial = context.selected_printer_serial.load();
-    intptr_t remembered_write = context.pipes.write_pipe;
-    intptr_t remembered_read = context.pipes.read_pipe;
-    std::atomic<uint32_t>* remembered_owed = context.pipes.answers_owed;
+    const Selection remembered = context.selection.load();
     bool any_ready = false;
     for (int i = 0; i < kStatusListLimit && indexes[i] != kListEnd; ++i) {
         ResultCode code = TZP_NOT_RECOGNISED;
@@ -65,14 +60,7 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
         codes[i] = code;
         any_ready = any_ready || code == TZP_OK;
     }
-    if (remembered < kDeviceTableSize) {
-        context.selected_index = remembered;
-        context.selected_generation = remembered_generation;
-        context.selected_printer_serial.store(remembered_serial);
-        context.pipes.write_pipe = remembered_write;
-        context.pipes.read_pipe = remembered_read;
-        context.pipes.answers_owed = remembered_owed;
-    }
+    if (remembered.made()) context.selection.store(remembered);
     return any_ready;
 }
 

@@ -44,7 +44,7 @@ ResultCode cancel_folding(ResultCode code) {
     return code;
 }
 
-uint8_t selected_index(const PrinterContext& context) { return context.selected_index; }
+uint8_t selected_index(const PrinterContext& context) { return context.selection.index(); }
 
 // The printer's state as a status code: state letters a..m 2200..2212,
 // another state 2300, no status frame 2600.

@@ -90,7 +90,7 @@ bool open_page(PrinterContext& context, PrintSession& session, uint16_t* print_i
         code = TZP_USB_ERROR;
         return false;
     }
-    job.print_id = make_print_id(context.selected_index, next_job_number(records[0], records[9]));
+    job.print_id = make_print_id(context.selection.index(), next_job_number(records[0], records[9]));
     *print_id = job.print_id;
     session.stream.reset();
     bool taken = false;

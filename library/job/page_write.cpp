@@ -9,7 +9,7 @@ namespace tz::lib {
 bool write_page(PrinterContext& context, PrintSession& session, const void* data, uint32_t* count, ResultCode& code) {
     code = TZP_OK;
     if (data == nullptr || count == nullptr || *count == 0) return true;
-    if (context.selected_index >= kDeviceTableSize) {
+    if (!context.selection.load().made()) {
         code = TZP_NOT_RECOGNISED;
         return false;
     }

@@ -8,10 +8,10 @@ namespace tz::lib {
 
 bool is_supported_model(PrinterContext& context, ResultCode& code) {
     code = TZP_OK;
-    const uint8_t index = context.selected_index;
+    const uint8_t index = context.selection.index();
     // A stale selection's entry may hold another device by now.
     if (index >= kDeviceTableSize || !selection_current(context)) return false;
-    return device_table()[index].model_key == kSupportedModelKey;
+    return device_table()[index].model_key() == kSupportedModelKey;
 }
 
 }  // namespace tz::lib

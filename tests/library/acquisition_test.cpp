@@ -97,11 +97,11 @@ TEST(Acquisition, NothingSelectedGives2000) {
     farm.add("SN000001");
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
-    my_context().selected_index = 255;
+    my_context().selection.clear();
     ResultCode code = 0;
     EXPECT_FALSE(acquire_printer(my_context(), code).held());
     EXPECT_EQ(code, TZP_NOT_RECOGNISED);
-    my_context().selected_index = 7;  // an entry without a device
+    tz::test::point_selection_at(7);  // an entry without a device
     EXPECT_FALSE(acquire_printer(my_context(), code).held());
     EXPECT_EQ(code, TZP_NOT_RECOGNISED);
 }

@@ -65,9 +65,9 @@ TEST(Discovery, OnePrinterIsSelectedAtOpen) {
     farm.add("SN000001");
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
-    EXPECT_EQ(my_context().selected_index.load(), 0);
-    EXPECT_NE(my_context().pipes.write_pipe.load(), -1);
-    EXPECT_NE(my_context().pipes.read_pipe.load(), -1);
+    EXPECT_EQ(my_context().selection.index(), 0);
+    EXPECT_NE(my_context().selection.load().write_pipe, -1);
+    EXPECT_NE(my_context().selection.load().read_pipe, -1);
     uint8_t indexes[128];
     EXPECT_EQ(tzpusb_listupPrinter(indexes), 1);
     EXPECT_EQ(indexes[0], 0);
@@ -86,20 +86,20 @@ TEST(Discovery, SelectingWhatIsNotThereGives1008AndKeepsTheSelection) {
     uint16_t code = 0;
     char* selected = tzpusb_selectPrinterSN("SN000002", &code);
     ASSERT_EQ(code, TZP_OK);
-    uint8_t index = my_context().selected_index;
+    uint8_t index = my_context().selection.index();
 
     for (const char* wrong : {"SN000003", "sN000002", "SN000012"}) {
         code = 0;
         EXPECT_EQ(tzpusb_selectPrinterSN(wrong, &code), selected) << "the pointer comes back anyway";
         EXPECT_EQ(code, TZP_NOT_FOUND);
-        EXPECT_EQ(my_context().selected_index.load(), index);
+        EXPECT_EQ(my_context().selection.index(), index);
         EXPECT_EQ(std::string(selected, 8), "SN000002");
     }
     for (int wrong : {128, 200, 77, 0x100 + 77}) {
         code = 0;
         EXPECT_EQ(tzpusb_selectPrinter(wrong, &code), 255);
         EXPECT_EQ(code, TZP_NOT_FOUND);
-        EXPECT_EQ(my_context().selected_index.load(), index);
+        EXPECT_EQ(my_context().selection.index(), index);
     }
     // 255 confirms the current selection; only the low 8 bits of the index count.
     EXPECT_EQ(tzpusb_selectPrinter(255, &code), index);
@@ -126,7 +126,7 @@ TEST(Discovery, WithNothingSelectedConfirmingGives1008AndListsAreEmptyWhenAllAre
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
     ASSERT_EQ(control(printer, "unplug"), "ok");
-    ASSERT_TRUE(eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(eventually([] { return my_context().selection.index() == 255; }));
     uint16_t code = 0;
     EXPECT_EQ(tzpusb_selectPrinter(255, &code), 255);
     EXPECT_EQ(code, TZP_NOT_FOUND);

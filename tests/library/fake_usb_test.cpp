@@ -48,7 +48,7 @@ TEST_F(FakeUsbTest, UnpluggedPrinterIsDeselectedAndItsPipesClosed) {
     ASSERT_TRUE(library.ok());
     intptr_t write_pipe = FakeUsb_WritePipe(printer);
     FakeUsb_Unplug(printer);
-    ASSERT_TRUE(tz::test::eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(tz::test::eventually([] { return my_context().selection.index() == 255; }));
     EXPECT_EQ(FakeUsb_ClosePipeCalls(write_pipe), 1);
     EXPECT_EQ(FakeUsb_OpenDevices(), 0);  // the sweep closed the device too
 }
@@ -62,7 +62,7 @@ TEST_F(FakeUsbTest, PrinterThatNeverAnswersFailsTheReadAndItsReadPipeIsForgotten
         ASSERT_TRUE(library.ok());
         write_pipe = FakeUsb_WritePipe(printer);
         read_pipe = FakeUsb_ReadPipe(printer);
-        ASSERT_EQ(my_context().pipes.read_pipe.load(), read_pipe);
+        ASSERT_EQ(my_context().selection.load().read_pipe, read_pipe);
 
         std::array<uint8_t, 300> frame{};
         uint32_t count = 0;

@@ -135,7 +135,7 @@ TEST(LibraryFrame, OpenWithoutPrinterGives1004AndALaterOpenRetries) {
     OpenLibrary again;
     EXPECT_TRUE(again.ok());
     EXPECT_EQ(again.code(), TZP_OK);
-    EXPECT_EQ(my_context().selected_index.load(), 0);
+    EXPECT_EQ(my_context().selection.index(), 0);
 }
 
 TEST(LibraryFrame, OpenTwiceOnOneThreadFindsEverythingInPlace) {

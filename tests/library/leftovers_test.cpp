@@ -122,7 +122,7 @@ TEST(ThreadEnd, AThreadThatEndsWithoutClosingGivesItsSlotBack) {
     std::thread([] {
         uint16_t code = 0xFFFF;
         EXPECT_EQ(tzpusb_selectPrinter(0, &code), 0);
-        auto mutex = tz::lib::device_table()[0].mutex.load();
+        auto mutex = tz::lib::device_table()[0].mutex();
         ASSERT_TRUE(mutex);
         EXPECT_EQ(mutex->wait(500), tz::platform::WaitResult::Obtained);  // as an open page does
     }).join();

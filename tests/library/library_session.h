@@ -46,6 +46,14 @@ inline lib::PrinterContext& my_context() {
     return *context;
 }
 
+// Points the calling thread's selection at device-table entry `index`, as
+// it stands, whatever the entry holds.
+inline void point_selection_at(uint8_t index) {
+    lib::Selection selected = my_context().selection.load();
+    selected.index = index;
+    my_context().selection.store(selected);
+}
+
 // The calling thread's print session, and its job settings.
 inline lib::PrintSession& my_print() { return lib::print_session(my_context()); }
 inline lib::PrintJobState& my_job() { return my_print().job; }

@@ -123,7 +123,7 @@ TEST_F(Maintenance, BatchDiagnosisDeliversAtMost37BytesFromPayloadByteOne) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(size, 100u);
     EXPECT_EQ(received().size(), 4u);
-    tz::test::my_context().selected_index = 255;
+    tz::test::my_context().selection.clear();
     EXPECT_EQ(tzpusb_getDiagnostic(nullptr, &size, &code), 0);
     EXPECT_EQ(code, 2000);
 }
@@ -167,7 +167,7 @@ TEST_F(Maintenance, RawDataCommandsAndTheModelNamePacket) {
     EXPECT_EQ(received().back(), (Bytes{0x03, 0x00, 'T', 'Z', 'P', 'F', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 
     EXPECT_EQ(tzpusb_GetModelName(&code), 1);
-    tz::test::my_context().selected_index = 255;
+    tz::test::my_context().selection.clear();
     code = 0xFFFF;
     EXPECT_EQ(tzpusb_GetModelName(&code), 0);
     EXPECT_EQ(code, 0);

@@ -23,16 +23,16 @@ TEST(StatusMonitor, UnpluggedSelectedPrinterIsDeselectedWithinASecond) {
     auto& printer = farm.add("SN000001");
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
-    ASSERT_EQ(my_context().selected_index.load(), 0);
+    ASSERT_EQ(my_context().selection.index(), 0);
 
     auto unplugged = std::chrono::steady_clock::now();
     ASSERT_EQ(control(printer, "unplug"), "ok");
-    ASSERT_TRUE(eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(eventually([] { return my_context().selection.index() == 255; }));
     // A pass every 200 ms: well within a second on a quiet machine; the
     // bound leaves room for a loaded one.
     EXPECT_LT(std::chrono::steady_clock::now() - unplugged, std::chrono::milliseconds(3000));
-    EXPECT_EQ(my_context().pipes.write_pipe.load(), -1);
-    EXPECT_EQ(my_context().pipes.read_pipe.load(), -1);
+    EXPECT_EQ(my_context().selection.load().write_pipe, -1);
+    EXPECT_EQ(my_context().selection.load().read_pipe, -1);
 
     tz::lib::ResultCode code = 0;
     tz::lib::PrinterHold hold = tz::lib::acquire_printer(my_context(), code);
@@ -45,7 +45,7 @@ TEST(StatusMonitor, SelectedPrinterSweptFirstIsStillDeselected) {
     auto& printer = farm.add("SN000001");
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
-    intptr_t write_pipe = my_context().pipes.write_pipe;
+    intptr_t write_pipe = my_context().selection.load().write_pipe;
     ASSERT_NE(write_pipe, -1);
     {
         // Holding the library lock keeps the monitor's own passes out.
@@ -56,9 +56,9 @@ TEST(StatusMonitor, SelectedPrinterSweptFirstIsStillDeselected) {
         EXPECT_FALSE(tz::lib::device_table()[0].in_use());
         tz::lib::check_presence(my_context());
     }
-    EXPECT_EQ(my_context().selected_index.load(), 255);
-    EXPECT_EQ(my_context().pipes.write_pipe.load(), -1);
-    EXPECT_EQ(tz::lib::device_table()[0].write_pipe.load(), -1);
+    EXPECT_EQ(my_context().selection.index(), 255);
+    EXPECT_EQ(my_context().selection.load().write_pipe, -1);
+    EXPECT_EQ(tz::lib::device_table()[0].write_pipe(), -1);
 }
 
 TEST(StatusMonitor, UnpluggedUnselectedPrinterLeavesTheNextList) {
@@ -72,7 +72,7 @@ TEST(StatusMonitor, UnpluggedUnselectedPrinterLeavesTheNextList) {
     ASSERT_EQ(control(second, "unplug"), "ok");
     // The sweep closes its table entry; the selection of printer 0 stays.
     ASSERT_TRUE(eventually([] { return !tz::lib::device_table()[1].in_use(); }));
-    EXPECT_EQ(my_context().selected_index.load(), 0);
+    EXPECT_EQ(my_context().selection.index(), 0);
     ASSERT_EQ(tzpusb_listupPrinterSN(serials), 1);
     EXPECT_EQ(std::string(serials, 8), "SN000001");
 }
@@ -83,7 +83,7 @@ TEST(StatusMonitor, PrinterThatComesBackIsFoundByTheNextList) {
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
     ASSERT_EQ(control(printer, "unplug"), "ok");
-    ASSERT_TRUE(eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(eventually([] { return my_context().selection.index() == 255; }));
     ASSERT_EQ(control(printer, "replug"), "ok");
     char serials[1024];
     ASSERT_EQ(tzpusb_listupPrinterSN(serials), 1);

@@ -95,7 +95,7 @@ TEST_F(PrintJob, CutListIsSentAtOnce) {
 }
 
 TEST_F(PrintJob, CancelOneAllOrNothing) {
-    const uint16_t mine = static_cast<uint16_t>(my_context().selected_index << 8);
+    const uint16_t mine = static_cast<uint16_t>(my_context().selection.index() << 8);
     uint16_t code = 0xFFFF;
     // A job of this printer that is not in it: nothing but the job inquiry.
     answer_jobs(5, 2, 0, 0);
@@ -123,7 +123,7 @@ TEST_F(PrintJob, CancelOneAllOrNothing) {
 }
 
 TEST_F(PrintJob, PrintIdStatusOfAJob) {
-    const uint16_t mine = static_cast<uint16_t>(my_context().selected_index << 8);
+    const uint16_t mine = static_cast<uint16_t>(my_context().selection.index() << 8);
     std::array<uint16_t, 4> status{};
     uint16_t code = 0xFFFF;
     auto id_answer = [](uint16_t state) {

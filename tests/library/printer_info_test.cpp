@@ -66,7 +66,7 @@ TEST_F(PrinterInfo, NullBufferGivesTheSizeAfterTheStatusCheck) {
 }
 
 TEST_F(PrinterInfo, NoPrinterOrNoContext) {
-    my_context().selected_index = 255;
+    my_context().selection.clear();
     uint32_t size = 1234;
     EXPECT_EQ(tzpusb_getPrinterInfo(2, nullptr, &size), 0);
     EXPECT_EQ(size, 1234u);

@@ -58,7 +58,7 @@ TEST(Reconnect, PowerCycledPrinterIsListedAndSelectedAgain) {
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
     ASSERT_EQ(control(printer, "unplug"), "ok");
-    ASSERT_TRUE(eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(eventually([] { return my_context().selection.index() == 255; }));
     EXPECT_EQ(status_code(), TZP_NOT_RECOGNISED);
     ASSERT_EQ(control(printer, "replug"), "ok");
     ASSERT_EQ(list_count(), 1);
@@ -88,7 +88,7 @@ TEST(Reconnect, ASelectionNeverReachesThePrinterThatTookItsEntry) {
     ASSERT_TRUE(library.ok());
     ASSERT_EQ(list_count(), 2);
     ASSERT_EQ(select_serial("SN00000B"), TZP_OK);
-    const uint8_t b_entry = my_context().selected_index;
+    const uint8_t b_entry = my_context().selection.index();
     ASSERT_EQ(control(a, "state 1"), "ok");  // A answers every status with 2101
     {
         std::lock_guard guard(tz::lib::library_lock());
@@ -106,7 +106,7 @@ TEST(Reconnect, ASelectionNeverReachesThePrinterThatTookItsEntry) {
         EXPECT_EQ(code, TZP_NOT_RECOGNISED);
     }
     EXPECT_EQ(select_serial("SN00000B"), TZP_OK);
-    EXPECT_NE(my_context().selected_index.load(), b_entry);
+    EXPECT_NE(my_context().selection.index(), b_entry);
     EXPECT_EQ(status_code(), TZP_OK);
     EXPECT_EQ(select_serial("SN00000A"), TZP_OK);
     EXPECT_EQ(status_code(), 2101);

@@ -21,12 +21,15 @@ using Bytes = std::vector<uint8_t>;
 struct Receiver {
     tz::platform::LocalSocket host, printer;
     tz::lib::PipeFields pipes;
-    tz::lib::Transport transport{pipes};
+    tz::lib::SelectionSlot selection;
+    tz::lib::Transport transport{pipes, selection};
     tz::lib::ResponseReceiver reader{transport};
     Receiver() {
         tz::platform::LocalSocket::pair(host, printer);
-        pipes.read_pipe = host.fd();
-        pipes.write_pipe = host.fd();
+        tz::lib::Selection connected;
+        connected.read_pipe = host.fd();
+        connected.write_pipe = host.fd();
+        selection.store(connected);
     }
     Receiver& next(const Bytes& frame) {
         ::send(printer.fd(), frame.data(), frame.size(), 0);

@@ -121,7 +121,7 @@ TEST_F(StatusActions, LedOnAnUnpluggedPrinterSendsNothing) {
     EXPECT_TRUE(code == 2600 || code == 2000) << code;
     EXPECT_TRUE(printer(0).received().empty());
     // Once the monitor has dropped it, there is nothing to talk to.
-    ASSERT_TRUE(tz::test::eventually([] { return my_context().selected_index == 255; }));
+    ASSERT_TRUE(tz::test::eventually([] { return my_context().selection.index() == 255; }));
     EXPECT_EQ(tzpusb_blinkLED(&code), 0);
     EXPECT_EQ(code, 2000);
     EXPECT_TRUE(printer(0).received().empty());
@@ -144,8 +144,8 @@ TEST_F(StatusActions, StatusOfSeveralPrinters) {
     EXPECT_EQ(codes[2], 2000);    // a free table entry: no traffic
     EXPECT_EQ(codes[3], 0xAAAA);  // past the end mark: untouched
     // The selection is back on printer 0, with its pipes.
-    EXPECT_EQ(my_context().selected_index.load(), 0);
-    EXPECT_EQ(my_context().pipes.write_pipe.load(), FakeUsb_WritePipe(printers_[0]));
+    EXPECT_EQ(my_context().selection.index(), 0);
+    EXPECT_EQ(my_context().selection.load().write_pipe, FakeUsb_WritePipe(printers_[0]));
     EXPECT_EQ(printer(1).received(), std::vector<Bytes>{kGetStatus});
 
     const uint8_t nothing[] = {0xFF, 0, 1};
@@ -155,13 +155,13 @@ TEST_F(StatusActions, StatusOfSeveralPrinters) {
 }
 
 TEST_F(StatusActions, StatusOfSeveralWithNothingSelectedStaysOnTheLastQueried) {
-    my_context().selected_index = 255;
+    my_context().selection.clear();
     printer(1).answer(normal_answer());
     const uint8_t list[] = {1, 0xFF};
     uint16_t codes[1] = {0};
     EXPECT_EQ(tzpusb_statusAll(list, codes), 1);
-    EXPECT_EQ(my_context().selected_index.load(), 1);
-    EXPECT_EQ(my_context().pipes.read_pipe.load(), FakeUsb_ReadPipe(printers_[1]));
+    EXPECT_EQ(my_context().selection.index(), 1);
+    EXPECT_EQ(my_context().selection.load().read_pipe, FakeUsb_ReadPipe(printers_[1]));
 }
 
 TEST(StatusActionsWithoutContext, Give1501) {

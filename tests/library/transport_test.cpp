@@ -23,11 +23,14 @@ using tz::platform::LocalSocket;
 struct Wire {
     LocalSocket host, printer;
     PipeFields pipes;
-    Transport transport{pipes};
+    tz::lib::SelectionSlot selection;
+    Transport transport{pipes, selection};
     Wire() {
         LocalSocket::pair(host, printer);
-        pipes.write_pipe = host.fd();
-        pipes.read_pipe = host.fd();
+        tz::lib::Selection connected;
+        connected.write_pipe = host.fd();
+        connected.read_pipe = host.fd();
+        selection.store(connected);
     }
     void printer_sends(const std::vector<uint8_t>& bytes) {
         ASSERT_EQ(::send(printer.fd(), bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
