@@ -24,8 +24,18 @@ std::string page_path(pappl_printer_t* printer) {
 
 void escaped(pappl_client_t* client, const std::string& text) { papplClientHTMLEscape(client, text.c_str(), text.size()); }
 
+// printf-style text, formatted here: PAPPL's own HTML printf knows few conversions.
+template <class... Args>
+std::string format(const char* pattern, Args... args) {
+    char text[128];
+    std::snprintf(text, sizeof text, pattern, args...);
+    return text;
+}
+
 void row(pappl_client_t* client, const char* label, const std::string& value) {
-    papplClientHTMLPrintf(client, "<tr><th>%s</th><td>", label);
+    papplClientHTMLPuts(client, "<tr><th>");
+    papplClientHTMLPuts(client, label);
+    papplClientHTMLPuts(client, "</th><td>");
     escaped(client, value);
     papplClientHTMLPuts(client, "</td></tr>\n");
 }
@@ -40,13 +50,13 @@ void show_firmware(pappl_client_t* client, const PrinterDetails& details) {
                                 "<th>Version</th><th>Value</th></tr></thead><tbody>\n");
     int index = 1;
     for (const FirmwareEntry& entry : details.firmware) {
-        papplClientHTMLPrintf(client, "<tr><td>%d</td><td>", index++);
+        papplClientHTMLPuts(client, format("<tr><td>%d</td><td>", index++).c_str());
         escaped(client, entry.name);
         papplClientHTMLPuts(client, "</td><td>");
         escaped(client, entry.type);
         papplClientHTMLPuts(client, "</td><td>");
         escaped(client, entry.date);
-        papplClientHTMLPrintf(client, "</td><td>%02X.%02X</td><td>0x%04X</td></tr>\n", entry.major, entry.minor, entry.value);
+        papplClientHTMLPuts(client, format("</td><td>%02X.%02X</td><td>0x%04X</td></tr>\n", entry.major, entry.minor, entry.value).c_str());
     }
     papplClientHTMLPuts(client, "</tbody></table>\n");
 }
@@ -59,10 +69,9 @@ void show_error_log(pappl_client_t* client, const PrinterDetails& details) {
     }
     papplClientHTMLPuts(client, "<pre>");
     for (size_t at = 0; at < details.error_log.size(); at += 16) {
-        papplClientHTMLPrintf(client, "%04zx ", at);
-        for (size_t i = at; i < at + 16 && i < details.error_log.size(); ++i)
-            papplClientHTMLPrintf(client, " %02x", details.error_log[i]);
-        papplClientHTMLPuts(client, "\n");
+        std::string line = format("%04zx ", at);
+        for (size_t i = at; i < at + 16 && i < details.error_log.size(); ++i) line += format(" %02x", details.error_log[i]);
+        papplClientHTMLPuts(client, (line + "\n").c_str());
     }
     papplClientHTMLPuts(client, "</pre>\n");
 }
@@ -79,8 +88,7 @@ bool serve_details(pappl_client_t* client, void* data) {
     std::optional<PrinterDetails> details =
         entry.link.call<PrinterDetails>([&link = entry.link] { return read_details(link); }, kReadLimit);
 
-    if (!papplClientRespond(client, HTTP_STATUS_OK, nullptr, "text/html", 0, 0)) return false;
-    papplClientHTMLPrinterHeader(client, printer, "Printer Details", 0, nullptr, nullptr);
+    papplClientHTMLPrinterHeader(client, printer, "Printer Details", 0, nullptr, nullptr);  // answers 200 too
     papplClientHTMLPuts(client, "<div class=\"row\"><div class=\"col-12\">\n<table class=\"form\">\n");
     row(client, "Serial", serial);
     if (!details) {

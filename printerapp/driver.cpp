@@ -119,6 +119,9 @@ bool driver_callback(pappl_system_t*, const char* driver_name, const char* devic
     // The library's colour matching takes the ICC rendering intents.
     add_keywords(extra, "print-rendering-intent-supported", {"auto", "perceptual", "relative", "saturation", "absolute"});
     ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr, "auto");
+    // One-sided: a back side is never turned. No preferred attributes.
+    ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
+    ippAddBoolean(extra, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
     if (shared != nullptr) {
         add_keywords(extra, (std::string(kProfileAttribute) + "-supported").c_str(), shared->profiles.names());
         ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (std::string(kProfileAttribute) + "-default").c_str(),

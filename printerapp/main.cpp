@@ -66,7 +66,7 @@ void usage(void*) {
         "\n"
         "Server options (-o NAME=VALUE):\n"
         "  server-port=N           TCP port (default %d).\n"
-        "  listen-hostname=H       Listen on H only (e.g. localhost), and not on the local socket.\n"
+        "  listen-hostname=H       Listen on H only (e.g. localhost).\n"
         "  server-hostname=H       The host name in printer URIs.\n"
         "  state-file=FILE         Where printers and settings are kept.\n"
         "  spool-directory=DIR     Where jobs are spooled.\n"

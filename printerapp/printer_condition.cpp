@@ -43,7 +43,7 @@ Supplies supplies_for(const MediaInfo& media, int capacity, bool ribbon_missing,
     s.paper.level = capacity > 0 ? std::clamp(left * 100 / capacity, 0, 100) : (left > 0 ? 100 : 0);
     std::snprintf(s.paper.description, sizeof s.paper.description, "Photo paper (%d prints left)", left);
 
-    s.ribbon.color = PAPPL_SUPPLY_COLOR_MULTIPLE;
+    s.ribbon.color = PAPPL_SUPPLY_COLOR_MAGENTA;  // PAPPL shows "multiple" in no colour at all
     s.ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
     s.ribbon.is_consumed = true;
     // A ribbon comes matched to its paper: as many panels as prints.

@@ -14,7 +14,7 @@ inline constexpr int kDefaultPort = 8000;
 
 struct ServerOptions {
     int port = kDefaultPort;        // server-port
-    std::string listen_hostname;    // listen-hostname: only there; empty: every address and the local socket
+    std::string listen_hostname;    // listen-hostname: only there; empty: every address
     std::string server_name;        // server-hostname: the name in URIs and DNS-SD
     std::string state_file;         // state-file
     std::string spool_directory;    // spool-directory; empty: PAPPL's choice

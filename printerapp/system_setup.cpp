@@ -22,13 +22,6 @@ namespace tz::app {
 
 namespace {
 
-// The local socket the sub-commands talk to, where PAPPL's main loop looks
-// for it.
-std::string local_socket_path() {
-    if (platform::running_as_administrator()) return std::string("/run/") + kAppName + ".sock";
-    return std::string(papplGetTempDir()) + "/" + kAppName + std::to_string(platform::current_user_id()) + ".sock";
-}
-
 // Our save callback: the state goes to the file the options name (never to
 // PAPPL's default under /var), written beside it first, then moved over it.
 bool save_state(pappl_system_t* system, void* data) {
@@ -46,12 +39,11 @@ bool save_state(pappl_system_t* system, void* data) {
     return !error;
 }
 
+// The network listeners; PAPPL's main loop adds the local socket the
+// sub-commands talk to (/run/tz5170-printer-app.sock for the administrator)
+// itself.
 bool add_listeners(pappl_system_t* system, const ServerOptions& server) {
-    if (!server.listen_hostname.empty()) return papplSystemAddListeners(system, server.listen_hostname.c_str());
-    const bool network = papplSystemAddListeners(system, nullptr);
-    const std::string local = local_socket_path();
-    papplSystemAddListeners(system, local.c_str());
-    return network;
+    return papplSystemAddListeners(system, server.listen_hostname.empty() ? nullptr : server.listen_hostname.c_str());
 }
 
 // The colour profiles; false with a message when -o icc-profile names no
