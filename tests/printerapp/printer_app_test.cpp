@@ -312,5 +312,43 @@ TEST_F(PrinterApp, CommandsAndRemoteAdministrationWithoutAuthService) {
     EXPECT_NE(refused.child().err().find("auth-service"), std::string::npos) << refused.child().err();
 }
 
+// A real CUPS: a private cupsd on a free port, a queue made with the
+// everywhere model on the application's URI, lp of a JPEG, the page printed,
+// and lpstat showing the job completed.
+TEST_F(PrinterApp, CupsQueueMadeWithEverywherePrintsAJpeg) {
+    add_printer("TZ000101");
+    start();
+    // cupsd runs its filters as user lp: the folder must let it in.
+    fs::permissions(files_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    const std::string root = files_.file("cups"), socket = root + "/cups.sock";
+    for (const char* folder : {"spool", "tmp", "cache", "state", "log"}) fs::create_directories(root + "/" + folder);
+    std::ofstream(root + "/cups-files.conf") << "ServerRoot " << root << "\nRequestRoot " << root << "/spool\nTempDir "
+                                             << root << "/tmp\nCacheDir " << root << "/cache\nStateDir " << root
+                                             << "/state\nAccessLog " << root << "/log/access_log\nErrorLog " << root
+                                             << "/log/error_log\nPageLog " << root << "/log/page_log\nFileDevice No\n";
+    std::ofstream(root + "/cupsd.conf") << "Listen localhost:" << free_port() << "\nListen " << socket
+                                        << "\nLogLevel info\nBrowsing No\nDefaultAuthType None\nWebInterface No\n"
+                                           "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                           "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
+    Child cupsd("/usr/sbin/cupsd", {"-f", "-c", root + "/cupsd.conf", "-s", root + "/cups-files.conf"}, files_);
+    ASSERT_TRUE(eventually([&] { return fs::exists(socket); }, 10s)) << cupsd.err();
+
+    int status = 0;
+    std::string out = run("/usr/sbin/lpadmin", {"-h", socket, "-p", "booth", "-E", "-v", server_->uri("TZ000101"),
+                                                "-m", "everywhere"}, &status);
+    ASSERT_EQ(status, 0) << out << read_file(root + "/log/error_log");
+    ASSERT_TRUE(write_jpeg(files_.file("photo.jpg"), pattern(1200, 1800), 1200, 1800));
+    out = run("/usr/bin/lp", {"-h", socket, "-d", "booth", files_.file("photo.jpg")}, &status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_TRUE(eventually([&] { return pages().size() == 1; }, 60s)) << read_file(root + "/log/error_log") << server_->log();
+    EXPECT_TRUE(eventually([&] {
+        return run("/usr/bin/lpstat", {"-h", socket, "-W", "completed", "-o", "booth"}, &status).find("booth-1") !=
+               std::string::npos;
+    }, 30s)) << read_file(root + "/log/error_log");
+    cupsd.signal(SIGTERM);
+    cupsd.wait(10s);
+}
+
 }  // namespace
 }  // namespace tz::test
