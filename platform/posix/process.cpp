@@ -21,6 +21,4 @@ void sleep_ms(uint32_t milliseconds) {
 
 bool running_as_administrator() { return ::geteuid() == 0; }
 
-uint32_t current_user_id() { return static_cast<uint32_t>(::getuid()); }
-
 }  // namespace tz::platform

@@ -10,7 +10,5 @@ uint32_t current_process_id();
 void sleep_ms(uint32_t milliseconds);
 // True when the process runs as the system's administrator (root).
 bool running_as_administrator();
-// The user id the process runs as.
-uint32_t current_user_id();
 
 }  // namespace tz::platform
