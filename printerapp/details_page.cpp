@@ -40,12 +40,16 @@ void row(pappl_client_t* client, const char* label, const std::string& value) {
     papplClientHTMLPuts(client, "</td></tr>\n");
 }
 
+// A section's title; false (and a line saying so) when the printer did not
+// report what it shows.
+bool section(pappl_client_t* client, const char* title, bool reported, const char* what) {
+    papplClientHTMLPuts(client, (std::string("<h2 class=\"title\">") + title + "</h2>\n").c_str());
+    if (!reported) papplClientHTMLPuts(client, (std::string("<p>The printer did not report its ") + what + ".</p>\n").c_str());
+    return reported;
+}
+
 void show_firmware(pappl_client_t* client, const PrinterDetails& details) {
-    papplClientHTMLPuts(client, "<h2 class=\"title\">Firmware</h2>\n");
-    if (details.firmware.empty()) {
-        papplClientHTMLPuts(client, "<p>The printer did not report its firmware table.</p>\n");
-        return;
-    }
+    if (!section(client, "Firmware", !details.firmware.empty(), "firmware table")) return;
     papplClientHTMLPuts(client, "<table class=\"list\"><thead><tr><th>#</th><th>Name</th><th>Type</th><th>Date</th>"
                                 "<th>Version</th><th>Value</th></tr></thead><tbody>\n");
     int index = 1;
@@ -62,11 +66,7 @@ void show_firmware(pappl_client_t* client, const PrinterDetails& details) {
 }
 
 void show_error_log(pappl_client_t* client, const PrinterDetails& details) {
-    papplClientHTMLPuts(client, "<h2 class=\"title\">Error log</h2>\n");
-    if (details.error_log.empty()) {
-        papplClientHTMLPuts(client, "<p>The printer did not report its error log.</p>\n");
-        return;
-    }
+    if (!section(client, "Error log", !details.error_log.empty(), "error log")) return;
     papplClientHTMLPuts(client, "<pre>");
     for (size_t at = 0; at < details.error_log.size(); at += 16) {
         std::string line = format("%04zx ", at);

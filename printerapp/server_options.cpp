@@ -22,10 +22,16 @@ const std::map<std::string, std::pair<pappl_soptions_t, bool>> kServerWords = {
     {"web-tls", {PAPPL_SOPTIONS_WEB_TLS, true}},           {"no-tls", {PAPPL_SOPTIONS_NO_TLS, true}},
 };
 
-const std::set<std::string> kNames = {"server-port", "listen-hostname", "server-hostname", "state-file",
-                                      "spool-directory", "log-file", "log-level", "server-options",
-                                      "auth-service", "admin-group", "icc-profile", "icc-directory",
-                                      "private-server"};  // the last one PAPPL adds itself
+// The options that are a text, and where each goes.
+const std::map<std::string, std::string ServerOptions::*> kTexts = {
+    {"listen-hostname", &ServerOptions::listen_hostname}, {"server-hostname", &ServerOptions::server_name},
+    {"state-file", &ServerOptions::state_file},           {"spool-directory", &ServerOptions::spool_directory},
+    {"log-file", &ServerOptions::log_file},               {"auth-service", &ServerOptions::auth_service},
+    {"admin-group", &ServerOptions::admin_group},         {"icc-profile", &ServerOptions::icc_profile},
+    {"icc-directory", &ServerOptions::icc_directory},
+};
+const std::set<std::string> kOthers = {"server-port", "log-level", "server-options",
+                                       "private-server"};  // the last one PAPPL's main loop adds itself
 
 }  // namespace
 
@@ -40,7 +46,7 @@ std::variant<ServerOptions, std::string> parse_server_options(int count, const c
     out.state_file = default_state_file(administrator, home);
     for (int i = 0; i < count; ++i) {
         const std::string name = options[i].name, value = options[i].value ? options[i].value : "";
-        if (!kNames.count(name))
+        if (!kTexts.count(name) && !kOthers.count(name))
             return "unknown option -o " + name + " (see --help)";  // a typing error must not start a server with defaults
         if (name == "server-port") {
             char* end = nullptr;
@@ -68,26 +74,9 @@ std::variant<ServerOptions, std::string> parse_server_options(int count, const c
                 if (comma == std::string::npos) break;
                 start = comma + 1;
             }
-        } else if (value.empty()) {
-            return "-o " + name + " needs a value";
-        } else if (name == "listen-hostname") {
-            out.listen_hostname = value;
-        } else if (name == "server-hostname") {
-            out.server_name = value;
-        } else if (name == "state-file") {
-            out.state_file = value;
-        } else if (name == "spool-directory") {
-            out.spool_directory = value;
-        } else if (name == "log-file") {
-            out.log_file = value;
-        } else if (name == "auth-service") {
-            out.auth_service = value;
-        } else if (name == "admin-group") {
-            out.admin_group = value;
-        } else if (name == "icc-profile") {
-            out.icc_profile = value;
-        } else if (name == "icc-directory") {
-            out.icc_directory = value;
+        } else if (auto text = kTexts.find(name); text != kTexts.end()) {
+            if (value.empty()) return "-o " + name + " needs a value";
+            out.*(text->second) = value;
         }
     }
     if ((out.options & PAPPL_SOPTIONS_WEB_REMOTE) && out.auth_service.empty())
