@@ -87,7 +87,8 @@ bool driver_callback(pappl_system_t*, const char* driver_name, const char* devic
     data->kind = PAPPL_KIND_PHOTO;
     data->has_supplies = true;
     data->orient_default = IPP_ORIENT_PORTRAIT;
-    data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR;
+    // Colour; grey on request (CUPS queues offer it), printed as RGB.
+    data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
     data->color_default = PAPPL_COLOR_MODE_COLOR;
     data->content_default = PAPPL_CONTENT_PHOTO;
     data->quality_default = IPP_QUALITY_NORMAL;

@@ -55,4 +55,11 @@ void convert_line(const LineFormat& f, const uint8_t* line, uint8_t* rgb) {
     }
 }
 
+void make_grey(uint8_t* rgb, int width) {
+    for (int x = 0; x < width; ++x, rgb += 3) {
+        const auto grey = uint8_t((299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2] + 500) / 1000);
+        rgb[0] = rgb[1] = rgb[2] = grey;
+    }
+}
+
 }  // namespace tz::app

@@ -46,4 +46,8 @@ std::variant<Placement, std::string> place_page(int width, int height, const Are
 // One line into the page's RGB pixels (`line` holds bytes_per_line bytes).
 void convert_line(const LineFormat& format, const uint8_t* line, uint8_t* rgb);
 
+// print-color-mode monochrome: a line of RGB pixels turned grey in place
+// (Rec. 601 luma), still sent as RGB.
+void make_grey(uint8_t* rgb, int width);
+
 }  // namespace tz::app

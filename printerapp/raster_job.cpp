@@ -33,6 +33,7 @@ struct JobState {
     std::vector<uint8_t> pixels;
     std::vector<uint8_t> line;  // one converted line
     bool refused = false;
+    bool monochrome = false;  // print-color-mode monochrome: grey, sent as RGB
 };
 
 JobState* state_of(pappl_job_t* job) { return static_cast<JobState*>(papplJobGetData(job)); }
@@ -97,6 +98,7 @@ bool start_job(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* de
     options->copies = 1;
     request.finish = finish_setting(options->media.type).value_or(0);
     request.sharpen = options->print_quality == IPP_QUALITY_HIGH;
+    state->monochrome = options->print_color_mode == PAPPL_COLOR_MODE_MONOCHROME;
     request.intent = intent_of(job);
     pappl_pr_driver_data_t driver{};
     papplPrinterGetDriverData(printer, &driver);
@@ -150,7 +152,9 @@ bool start_page(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, 
 bool write_line(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line) {
     JobState* state = state_of(job);
     if (state == nullptr || state->refused || y >= unsigned(state->format.height)) return state != nullptr;
-    convert_line(state->format, line, state->pixels.data() + size_t(y) * size_t(state->format.width) * 3);
+    uint8_t* rgb = state->pixels.data() + size_t(y) * size_t(state->format.width) * 3;
+    convert_line(state->format, line, rgb);
+    if (state->monochrome) make_grey(rgb, state->format.width);
     return true;
 }
 

@@ -147,6 +147,9 @@ TEST(PageRaster, GreyAndSixteenBitLinesBecomeEightBitRgb) {
     const uint8_t deep_line[6] = {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x00};
     convert_line(deep, deep_line, rgb);
     EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 3), (std::vector<uint8_t>{0x12, 0xAB, 0xFF}));
+    uint8_t colour[6] = {255, 0, 0, 10, 20, 30};
+    make_grey(colour, 2);
+    EXPECT_EQ(std::vector<uint8_t>(colour, colour + 6), (std::vector<uint8_t>{76, 76, 76, 18, 18, 18}));
 }
 
 TEST(JobGate, ASecondJobWaitsForTheFirstOrTakesOverFromOneThatEnded) {
