@@ -84,14 +84,15 @@ pappl_system_t* system_callback(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     papplSystemSetPrinterDrivers(system, 1, kDrivers, autoadd_callback, add_details_page, driver_callback, &app);
-    papplSystemSetFooterHTML(system, "TARVO 5170 Printer Application " TZ_VERSION);
     pappl_version_t version{};
     papplCopyString(version.name, kAppName, sizeof version.name);
     papplCopyString(version.sversion, TZ_VERSION, sizeof version.sversion);
     papplSystemSetVersions(system, 1, &version);
     if (!server.server_name.empty()) papplSystemSetHostName(system, server.server_name.c_str());
     if (!server.admin_group.empty()) papplSystemSetAdminGroup(system, server.admin_group.c_str());
-    if (!serving) return system;  // `drivers` and the like: no listeners, no state, no watching
+    if (!serving) return system;  // `drivers` and the like: no listeners, no state, no watching, no pages
+    // (PAPPL 1.3.1 does not free the footer when the system is deleted.)
+    papplSystemSetFooterHTML(system, "TARVO 5170 Printer Application " TZ_VERSION);
 
     if (!add_listeners(system, server)) {
         std::fprintf(stderr, "%s: cannot listen on %s port %d\n", kAppName,
