@@ -74,6 +74,8 @@ std::variant<ServerOptions, std::string> parse_server_options(int count, const c
                 if (comma == std::string::npos) break;
                 start = comma + 1;
             }
+        } else if (name == "private-server") {
+            out.private_server = value == "true";
         } else if (auto text = kTexts.find(name); text != kTexts.end()) {
             if (value.empty()) return "-o " + name + " needs a value";
             out.*(text->second) = value;

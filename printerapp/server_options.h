@@ -25,6 +25,7 @@ struct ServerOptions {
     std::string admin_group;        // admin-group
     std::string icc_profile;        // icc-profile: every printer's default output profile
     std::string icc_directory;      // icc-directory: the output profiles offered in the web interface
+    bool private_server = false;    // private-server=true: started by a sub-command for itself; keeps no state
 };
 
 // Where the state goes when -o state-file is not given: for the

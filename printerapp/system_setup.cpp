@@ -101,8 +101,14 @@ pappl_system_t* system_callback(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     std::error_code error;
-    if (std::filesystem::exists(server.state_file, error)) papplSystemLoadState(system, server.state_file.c_str());
-    papplSystemSetSaveCallback(system, save_state, &app.server.state_file);
+    if (server.private_server) {
+        // A server a sub-command started for itself keeps nothing (PAPPL's
+        // main loop would otherwise save to its own default under /var).
+        papplSystemSetSaveCallback(system, [](pappl_system_t*, void*) { return true; }, nullptr);
+    } else {
+        if (std::filesystem::exists(server.state_file, error)) papplSystemLoadState(system, server.state_file.c_str());
+        papplSystemSetSaveCallback(system, save_state, &app.server.state_file);
+    }
 
     const std::string profile_folder = server.spool_directory.empty() ? papplGetTempDir() : server.spool_directory;
     std::filesystem::create_directories(profile_folder, error);

@@ -32,8 +32,7 @@ for _ in $(seq 150); do
   ipptool -q "$uri" get-printer-attributes.test 2>/dev/null && break
   sleep 0.2
 done
-echo "tz5170-printer-app on port $port serves:"
-"$bin/tz5170-printer-app" printers -u "ipp://localhost:$port" | sed 's/^/  /'
+echo "tz5170-printer-app on port $port serves $uri"
 touch "$folder/before"
 ipptool -t -f "$image" "$uri" print-job-and-wait.test | grep -E 'PASS|FAIL|job-state \(' | sed 's/^ *//'
 echo "what came out of TZ000101:"

@@ -100,6 +100,8 @@ TEST(ServerOptions, BadValuesAndUnknownNamesAreRefusedAndDefaultsKeepOutOfVarFor
     ASSERT_TRUE(std::holds_alternative<ServerOptions>(good));
     EXPECT_EQ(std::get<ServerOptions>(good).port, 8631);
     EXPECT_EQ(std::get<ServerOptions>(good).state_file, "/tmp/s");
+    EXPECT_FALSE(std::get<ServerOptions>(good).private_server);
+    EXPECT_TRUE(std::get<ServerOptions>(parse({{"private-server", "true"}})).private_server);
     EXPECT_EQ(default_state_file(true, "/root"), "/var/lib/tz5170-printer-app/tz5170-printer-app.state");
     EXPECT_EQ(default_state_file(false, "/home/ann"), "/home/ann/.config/tz5170-printer-app.state");
 }
