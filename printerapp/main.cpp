@@ -61,7 +61,7 @@ void usage(void*) {
         "  -m DRIVER-NAME   The driver, tz5170 (add, modify).\n"
         "  -n COPIES        Copies (submit).\n"
         "  -o NAME=VALUE    An option (add, modify, server, submit).\n"
-        "  -u URI           The server or printer, ipp://HOST:PORT (default: the local server).\n"
+        "  -u URI           The printer, ipp://HOST:PORT/ipp/print/NAME (submit).\n"
         "  -v DEVICE-URI    The device, tz5170://SERIAL (add, modify).\n"
         "\n"
         "Server options (-o NAME=VALUE):\n"
