@@ -48,7 +48,7 @@ for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
   expected+=("$libdir/lib$lib.so.$version" "$libdir/lib$lib.so.$soversion" "$libdir/lib$lib.so")
   soname="$(readelf -d "$libdir/lib$lib.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')"
   [ "$soname" = "lib$lib.so.$soversion" ] || fail "lib$lib.so.$version has SONAME '$soname'"
-  readelf -d "$libdir/lib$lib.so.$version" | grep -q 'FLAGS.*BIND_NOW' || fail "lib$lib.so.$version is not linked with -z now"
+  readelf -d "$libdir/lib$lib.so.$version" | grep 'FLAGS.*BIND_NOW' >/dev/null || fail "lib$lib.so.$version is not linked with -z now"
 done
 programs=(TZ5170upgrade TZ5170Laminate TZ5170Ctl TZ5170Firmware TZ5170Emulator tz5170-printer-app)
 if [ -e "$prefix/bin/TZ5170UsbBridge" ]; then programs+=(TZ5170UsbBridge); fi
@@ -114,7 +114,7 @@ scripts/demo/run_with_printers.sh "$prefix/bin" bash -c '
   done
   "$1/TZ5170Ctl" list | tee "$0/list.txt"
   grep -q TZ000101 "$0/list.txt" && grep -q TZ000102 "$0/list.txt"
-  "$1/tz5170-printer-app" devices | grep -q "^tz5170://TZ000102"
+  "$1/tz5170-printer-app" devices | grep "^tz5170://TZ000102" >/dev/null
 ' "$work" "$prefix/bin"
 
 step "a firmware package made from the installed programs links the installed libraries"
@@ -150,7 +150,9 @@ echo "Depends: $depends"
 for dependency in libc6 libstdc++6 liblcms2-2 libvips42 libpappl1; do
   [[ "$depends" == *"$dependency"* ]] || fail "Depends lacks $dependency"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q '^./postinst$' || fail "no postinst"
+# grep reads the whole listing: with -q it could end first, and tar's SIGPIPE
+# would fail the pipeline although the file is there.
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep '^./postinst$' >/dev/null || fail "no postinst"
 echo "${#packaged[@]} files present"
 
 if command -v lintian >/dev/null; then
