@@ -191,6 +191,25 @@ TEST_F(PrinterApp, CopiesMediaAndFinishReachThePrinterAndAWrongPageIsNeverSent) 
     EXPECT_EQ(pages().size(), 2u);
 }
 
+// A TIFF document, sent as octet-stream as some clients do: known by its
+// first bytes, read through libvips, printed pixel for pixel.
+TEST_F(PrinterApp, TiffIsKnownByItsBytesAndPrintedThroughLibvips) {
+    add_printer("TZ000101");
+    start();
+    const std::vector<uint8_t> photo = pattern(1200, 1800, 1);
+    ASSERT_TRUE(write_tiff(files_.file("photo.tif"), photo, 1200, 1800));
+    const int job = server_->print("TZ000101", files_.file("photo.tif"), "application/octet-stream",
+                                   {{"media", "na_index-4x6_4x6in"}});
+    ASSERT_GT(job, 0);
+    ASSERT_TRUE(job_ends("TZ000101", job, kCompleted)) << server_->log();
+    ASSERT_EQ(pages().size(), 1u);
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> printed;
+    ASSERT_TRUE(eventually([&] { return !(printed = png_pixels(pages()[0], width, height)).empty(); }));
+    EXPECT_EQ(width, 1200u);
+    EXPECT_TRUE(printed == photo) << "the TIFF page differs from the image";
+}
+
 // A cover opened during a job: the reason shows, the job waits (it is not
 // failed and the printer is not stopped), and goes on by itself once the
 // cover is closed.

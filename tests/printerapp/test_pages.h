@@ -94,4 +94,34 @@ inline bool write_pwg(const std::string& path, const std::vector<uint8_t>& rgb, 
     return ok;
 }
 
+// An uncompressed baseline RGB TIFF, little-endian, one strip.
+inline bool write_tiff(const std::string& path, const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height) {
+    std::vector<uint8_t> out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto le = [&out](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+    };
+    const uint16_t count = 9;
+    const uint32_t bits_at = 8 + 2 + count * 12 + 4, data_at = bits_at + 6;
+    le(count, 2);
+    auto entry = [&le](uint16_t tag, uint16_t type, uint32_t n, uint32_t value) {
+        le(tag, 2), le(type, 2), le(n, 4), le(value, 4);
+    };
+    entry(256, 4, 1, width);                  // ImageWidth
+    entry(257, 4, 1, height);                 // ImageLength
+    entry(258, 3, 3, bits_at);                // BitsPerSample 8, 8, 8
+    entry(259, 3, 1, 1);                      // no compression
+    entry(262, 3, 1, 2);                      // RGB
+    entry(273, 4, 1, data_at);                // StripOffsets
+    entry(277, 3, 1, 3);                      // SamplesPerPixel
+    entry(278, 4, 1, height);                 // RowsPerStrip
+    entry(279, 4, 1, uint32_t(rgb.size()));   // StripByteCounts
+    le(0, 4);
+    le(8, 2), le(8, 2), le(8, 2);
+    out.insert(out.end(), rgb.begin(), rgb.end());
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    return std::fclose(file) == 0 && ok;
+}
+
 }  // namespace tz::test
