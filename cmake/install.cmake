@@ -40,6 +40,7 @@ set(tz_programs TZ5170upgrade_program TZ5170Laminate TZ5170Ctl TZ5170Firmware TZ
 if(TARGET TZ5170UsbBridge)
   list(APPEND tz_programs TZ5170UsbBridge)
 endif()
+list(APPEND tz_programs tz5170-printer-app)
 find_program(TZ_GZIP gzip)
 # A man page added later (the folder's time changes) configures again.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs)

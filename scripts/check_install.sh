@@ -40,6 +40,7 @@ expected=(
   "$libdir/cmake/TZ5170/TZ5170Targets.cmake"
   "$prefix/include/tzpusb.h"
   "$prefix/lib/udev/rules.d/60-tz5170.rules" "$prefix/lib/systemd/system/tz5170-usbbridge.service"
+  "$prefix/lib/systemd/system/tz5170-printer-app.service"
   "$prefix/lib/tmpfiles.d/tz5170.conf"
   "$prefix/share/doc/tz5170/copyright"
 )
@@ -47,9 +48,9 @@ for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
   expected+=("$libdir/lib$lib.so.$version" "$libdir/lib$lib.so.$soversion" "$libdir/lib$lib.so")
   soname="$(readelf -d "$libdir/lib$lib.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')"
   [ "$soname" = "lib$lib.so.$soversion" ] || fail "lib$lib.so.$version has SONAME '$soname'"
-  readelf -d "$libdir/lib$lib.so.$version" | grep -q 'FLAGS.*BIND_NOW' || fail "lib$lib.so.$version is not linked with -z now"
+  readelf -d "$libdir/lib$lib.so.$version" | grep 'FLAGS.*BIND_NOW' >/dev/null || fail "lib$lib.so.$version is not linked with -z now"
 done
-programs=(TZ5170upgrade TZ5170Laminate TZ5170Ctl TZ5170Firmware TZ5170Emulator)
+programs=(TZ5170upgrade TZ5170Laminate TZ5170Ctl TZ5170Firmware TZ5170Emulator tz5170-printer-app)
 if [ -e "$prefix/bin/TZ5170UsbBridge" ]; then programs+=(TZ5170UsbBridge); fi
 for program in "${programs[@]}"; do
   expected+=("$prefix/bin/$program")
@@ -58,12 +59,16 @@ done
 for file in "${expected[@]}"; do [ -e "$file" ] || fail "not installed: ${file#"$prefix"/}"; done
 grep -q "^ExecStart=$prefix/bin/TZ5170UsbBridge --dir /run/tz5170\$" \
   "$prefix/lib/systemd/system/tz5170-usbbridge.service" || fail "the unit does not start $prefix/bin/TZ5170UsbBridge"
+grep -q "^ExecStart=$prefix/bin/tz5170-printer-app server " \
+  "$prefix/lib/systemd/system/tz5170-printer-app.service" || fail "the unit does not start $prefix/bin/tz5170-printer-app"
 if command -v systemd-analyze >/dev/null; then
   # Unknown or misspelt settings are only warnings to systemd: none may show.
-  if ! verified="$(systemd-analyze verify --man=no "$prefix/lib/systemd/system/tz5170-usbbridge.service" 2>&1)" ||
-    [ -n "$verified" ]; then
-    fail "systemd-analyze verify: $verified"
-  fi
+  for unit in tz5170-usbbridge.service tz5170-printer-app.service; do
+    if ! verified="$(systemd-analyze verify --man=no "$prefix/lib/systemd/system/$unit" 2>&1)" ||
+      [ -n "$verified" ]; then
+      fail "systemd-analyze verify $unit: $verified"
+    fi
+  done
 else
   echo "systemd-analyze is not installed: the unit's settings are not checked"
 fi
@@ -109,6 +114,7 @@ scripts/demo/run_with_printers.sh "$prefix/bin" bash -c '
   done
   "$1/TZ5170Ctl" list | tee "$0/list.txt"
   grep -q TZ000101 "$0/list.txt" && grep -q TZ000102 "$0/list.txt"
+  "$1/tz5170-printer-app" devices | grep "^tz5170://TZ000102" >/dev/null
 ' "$work" "$prefix/bin"
 
 step "a firmware package made from the installed programs links the installed libraries"
@@ -128,6 +134,7 @@ packaged=(
   /usr/include/tzpusb.h /usr/lib/"$multiarch"/pkgconfig/tz5170.pc
   /usr/lib/"$multiarch"/cmake/TZ5170/TZ5170Config.cmake
   /lib/udev/rules.d/60-tz5170.rules /lib/systemd/system/tz5170-usbbridge.service /usr/lib/tmpfiles.d/tz5170.conf
+  /lib/systemd/system/tz5170-printer-app.service
   /usr/share/doc/tz5170/copyright /usr/share/doc/tz5170/changelog.Debian.gz
 )
 for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
@@ -140,10 +147,12 @@ done
 for file in "${packaged[@]}"; do grep -qx -- "$file" "$work/contents.txt" || fail "not in the package: $file"; done
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for dependency in libc6 libstdc++6 liblcms2-2 libvips42; do
+for dependency in libc6 libstdc++6 liblcms2-2 libvips42 libpappl1; do
   [[ "$depends" == *"$dependency"* ]] || fail "Depends lacks $dependency"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q '^./postinst$' || fail "no postinst"
+# grep reads the whole listing: with -q it could end first, and tar's SIGPIPE
+# would fail the pipeline although the file is there.
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep '^./postinst$' >/dev/null || fail "no postinst"
 echo "${#packaged[@]} files present"
 
 if command -v lintian >/dev/null; then

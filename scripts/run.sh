@@ -4,7 +4,8 @@
 # library, then upgrade both with the firmware upgrade program from a firmware
 # package made for the purpose: parts, restart, densities and laminate pattern;
 # then print the project's test chart on both at once, as a JPEG photo would
-# be printed. What the printers print is kept in build/prints.
+# be printed, and once more through the IPP Everywhere printer application.
+# What the printers print is kept in build/prints.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
@@ -30,4 +31,7 @@ exec scripts/demo/run_with_printers.sh "$bin" bash -c '
   "$0/TZ5170Ctl" chart -o "$TZ5170_PRINTS/chart.jpg"
   "$0/TZ5170Ctl" --serial TZ000101 --serial TZ000102 print "$TZ5170_PRINTS/chart.jpg" "$TZ5170_PRINTS/chart.jpg"
   echo "what came out of the printers:"
-  ls -1 "$TZ5170_PRINTS"/*.png' "$bin"
+  ls -1 "$TZ5170_PRINTS"/*.png
+  echo
+  echo "== the test chart once more, through the printer application, as a phone or CUPS would send it"
+  scripts/demo/printer_app_demo.sh "$0" "$TZ5170_PRINTS/chart.jpg"' "$bin"

@@ -12,6 +12,8 @@ packages=(
   umockdev libumockdev-dev   # the USB bridge's tests: mocked USB devices
   dpkg-dev file lintian      # the Debian package: dpkg-shlibdeps, cpack's file check, lintian
   debootstrap                # check_clean_root.sh: the package on a clean Debian 12 root
+  libpappl-dev               # tz5170-printer-app: the IPP Everywhere printer application
+  cups-ipp-utils cups        # its tests: ipptool and the IPP test files, a private cupsd
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"

@@ -19,4 +19,6 @@ void sleep_ms(uint32_t milliseconds) {
     }
 }
 
+bool running_as_administrator() { return ::geteuid() == 0; }
+
 }  // namespace tz::platform
