@@ -28,6 +28,7 @@ declare -A allowed=(
   [upgrade]="platform byteorder"
   [laminate]="platform"
   [tools]="common platform byteorder"
+  [printerapp]="common platform byteorder"
 )
 
 status=0
