@@ -23,8 +23,8 @@ void put(T* out, T value) {
 TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* sum, uint32_t* start, uint32_t* end,
                                   uint16_t* result) {
     MotImage image;
-    forward(result, [&](PrinterContext& context, ResultCode& code) {
-        return load_mot_file(download_session(context), path, image, code);
+    forward(result, [&](PrinterContext& context) {
+        return load_mot_file(download_session(context), path, image);
     });
     if (image.bytes == nullptr) {
         put(size, uint32_t{0});
@@ -41,25 +41,25 @@ TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* su
 TZ_EXPORT void tzpusb_disposMotFile(void* image) { dispose_mot_image(image); }
 
 TZ_EXPORT int tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return start_download_mode(context, download_session(context), kind, restart, length, code);
+    return forward(result, [=](PrinterContext& context) {
+        return start_download_mode(context, download_session(context), kind, restart, length);
     });
 }
 
 TZ_EXPORT int tzpusb_continue(const void* image, uint32_t* length, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return continue_download(context, download_session(context), image, length, code);
+    return forward(result, [=](PrinterContext& context) {
+        return continue_download(context, download_session(context), image, length);
     });
 }
 
 TZ_EXPORT int tzpusb_endDlMode(uint16_t* result) {
-    return forward(result, [](PrinterContext& context, ResultCode& code) {
-        return end_download_mode(context, download_session(context), code);
+    return forward(result, [](PrinterContext& context) {
+        return end_download_mode(context, download_session(context));
     });
 }
 
 TZ_EXPORT int tzpusb_updateFirmware(int file_type, const char* path, uint16_t* result) {
-    return forward(result, [=](PrinterContext& context, ResultCode& code) {
-        return update_firmware(context, file_type, path, code);
+    return forward(result, [=](PrinterContext& context) {
+        return update_firmware(context, file_type, path);
     });
 }

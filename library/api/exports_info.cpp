@@ -27,8 +27,8 @@ TZ_EXPORT int tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
 }
 
 TZ_EXPORT int tzpusb_WakeUpStandby(int mode, uint16_t* result) {
-    return forward(result, [mode](PrinterContext& context, ResultCode& code) {
-        return wake_up_standby(context, mode, code);
+    return forward(result, [mode](PrinterContext& context) {
+        return wake_up_standby(context, mode);
     });
 }
 
@@ -38,7 +38,7 @@ TZ_EXPORT int tzpusb_resetPrinter(uint16_t* result) { return forward(result, res
 
 TZ_EXPORT int tzpusb_getPrinterInfo(int tag, void* buffer, uint32_t* size) {
     // No result pointer: a thread without a context just gets 0.
-    return forward(nullptr, [=](PrinterContext& context, ResultCode&) {
+    return forward(nullptr, [=](PrinterContext& context) {
         return read_printer_info(context, tag, buffer, size);
     });
 }

@@ -11,9 +11,19 @@
 
 using namespace tz::lib;
 
+namespace {
+
+// Stores the code and returns 1 when it is TZP_OK, else 0.
+int answer(uint16_t* result, ResultCode code) {
+    store(result, code);
+    return code == TZP_OK ? 1 : 0;
+}
+
+}  // namespace
+
 TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
     try {
-        return make_slots(slot_count, make_sessions);
+        return make_slots(slot_count, make_sessions) == TZP_OK ? 1 : 0;
     } catch (...) {
         return 0;
     }
@@ -21,7 +31,7 @@ TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
 
 TZ_EXPORT int tzpusb_open(uint16_t* result) {
     try {
-        return open_library(OpenKind::Printing, make_sessions, result);
+        return answer(result, open_library(OpenKind::Printing, make_sessions));
     } catch (...) {
         store(result, TZP_NO_MEMORY);
         return 0;
@@ -32,7 +42,7 @@ TZ_EXPORT int tzpusb_openDownload(int mode, uint16_t* result) {
     try {
         // The mode is taken and not used: no download depends on it.
         static_cast<void>(mode);
-        return open_library(OpenKind::Download, make_sessions, result);
+        return answer(result, open_library(OpenKind::Download, make_sessions));
     } catch (...) {
         store(result, TZP_NO_MEMORY);
         return 0;
@@ -48,7 +58,7 @@ TZ_EXPORT void tzpusb_close(void) {
 
 TZ_EXPORT int tzpusb_ReleaseThread(uint16_t* result) {
     try {
-        return release_contexts(result);
+        return answer(result, release_contexts());
     } catch (...) {
         return 0;
     }
@@ -56,7 +66,7 @@ TZ_EXPORT int tzpusb_ReleaseThread(uint16_t* result) {
 
 TZ_EXPORT int tzpusb_AttachThreadCount(uint16_t* attached, uint16_t* slots) {
     try {
-        return attached_thread_count(attached, slots);
+        return attached_thread_count(attached, slots) == TZP_OK ? 1 : 0;
     } catch (...) {
         return 0;
     }
@@ -80,7 +90,9 @@ TZ_EXPORT uint16_t tzpusb_listupPrinterSN(char* serials) {
 
 TZ_EXPORT uint8_t tzpusb_selectPrinter(int index, uint16_t* result) {
     try {
-        return select_printer(index, result);
+        uint8_t selected = kNoPrinter;
+        store(result, select_printer(index, selected));
+        return selected;
     } catch (...) {
         return 255;
     }
@@ -88,7 +100,9 @@ TZ_EXPORT uint8_t tzpusb_selectPrinter(int index, uint16_t* result) {
 
 TZ_EXPORT char* tzpusb_selectPrinterSN(const char* serial, uint16_t* result) {
     try {
-        return select_printer_serial(serial, result);
+        char* selected = nullptr;
+        store(result, select_printer_serial(serial, selected));
+        return selected;
     } catch (...) {
         return nullptr;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <new>
+#include <type_traits>
 
 #include "core/library_state.h"
 #include "core/printer_context.h"
@@ -10,8 +11,9 @@
 
 namespace tz::lib {
 
-// `operation(context, code)` returns true or false; the export returns 1 or 0
-// and stores the code through `result` when it is not null.
+// `operation(context)` returns a ResultCode: the export stores it through
+// `result` (when not null) and returns 1 when it is TZP_OK, else 0. An
+// operation that returns an ExportAnswer says both itself.
 template <typename Operation>
 int forward(uint16_t* result, Operation&& operation) noexcept {
     try {
@@ -20,10 +22,15 @@ int forward(uint16_t* result, Operation&& operation) noexcept {
             store(result, TZP_NO_CONTEXT);
             return 0;
         }
-        ResultCode code = TZP_OK;
-        bool ok = operation(*context, code);
-        store(result, code);
-        return ok ? 1 : 0;
+        if constexpr (std::is_same_v<std::invoke_result_t<Operation, PrinterContext&>, ExportAnswer>) {
+            const ExportAnswer answer = operation(*context);
+            if (answer.code) store(result, *answer.code);
+            return answer.succeeded ? 1 : 0;
+        } else {
+            const ResultCode code = operation(*context);
+            store(result, code);
+            return code == TZP_OK ? 1 : 0;
+        }
     } catch (const std::bad_alloc&) {
         store(result, TZP_NO_MEMORY);
         return 0;

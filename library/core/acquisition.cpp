@@ -25,20 +25,14 @@ void PrinterHold::release() {
     }
 }
 
-PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
-    PrinterHold hold;
+ResultCode acquire_printer(PrinterContext& context, PrinterHold& hold) {
+    hold.release();
     const uint8_t index = context.selection.index();
     // A selection whose entry has been given up or taken by another
     // connection since is no printer: nothing may be sent on it.
-    if (index >= kDeviceTableSize || !selection_current(context)) {
-        code = TZP_NOT_RECOGNISED;
-        return hold;
-    }
+    if (index >= kDeviceTableSize || !selection_current(context)) return TZP_NOT_RECOGNISED;
     std::shared_ptr<platform::NamedMutex> mutex = device_table()[index].mutex();
-    if (!mutex) {
-        code = TZP_UNDEFINED_ERROR;
-        return hold;
-    }
+    if (!mutex) return TZP_UNDEFINED_ERROR;
     switch (mutex->wait(kAcquireWaitMs)) {
         case platform::WaitResult::Obtained:
             hold.mutex_ = std::move(mutex);
@@ -46,25 +40,20 @@ PrinterHold acquire_printer(PrinterContext& context, ResultCode& code) {
             // from now on nobody can.
             if (!selection_current(context)) {
                 hold.release();
-                code = TZP_NOT_RECOGNISED;
-                break;
+                return TZP_NOT_RECOGNISED;
             }
-            code = TZP_OK;
-            break;
+            return TZP_OK;
         case platform::WaitResult::TimedOut:
-            code = TZP_PRINTER_IN_USE;
-            break;
+            return TZP_PRINTER_IN_USE;
         case platform::WaitResult::Abandoned:
             // Its former holder ended mid-operation; the printer's state is
             // unknown, so this operation gives way and the next one goes ahead.
             mutex->release();
-            code = TZP_PRINTER_IN_USE;
-            break;
+            return TZP_PRINTER_IN_USE;
         case platform::WaitResult::Failed:
-            code = TZP_UNDEFINED_ERROR;
             break;
     }
-    return hold;
+    return TZP_UNDEFINED_ERROR;
 }
 
 }  // namespace tz::lib

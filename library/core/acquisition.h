@@ -28,13 +28,14 @@ public:
     void release();
 
 private:
-    friend PrinterHold acquire_printer(PrinterContext&, ResultCode&);
+    friend ResultCode acquire_printer(PrinterContext&, PrinterHold&);
     std::shared_ptr<platform::NamedMutex> mutex_;
 };
 
-// Takes the context's selected printer: 0 and a hold, or 2000 (none
-// selected or gone), 1500 (in use beyond 500 ms, or its former holder ended
-// without releasing it), 2504 (the wait failed) and no hold.
-PrinterHold acquire_printer(PrinterContext& context, ResultCode& code);
+// Takes the context's selected printer into `hold`: TZP_OK, or
+// TZP_NOT_RECOGNISED (none selected, or gone), TZP_PRINTER_IN_USE (in use
+// beyond 500 ms, or its former holder ended without releasing it),
+// TZP_UNDEFINED_ERROR (the wait failed), and `hold` empty.
+ResultCode acquire_printer(PrinterContext& context, PrinterHold& hold);
 
 }  // namespace tz::lib

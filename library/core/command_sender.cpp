@@ -2,23 +2,16 @@
 
 namespace tz::lib {
 
-bool CommandSender::send(const packets::Packet& packet, ResultCode& code) {
+ResultCode CommandSender::send(const packets::Packet& packet) {
     uint32_t written = 0;
-    if (!transport_.timed_write(packet.data(), packet.size, written, code)) return false;
-    if (written != packet.size) {  // a packet cut short is not a command
-        code = TZP_USB_ERROR;
-        return false;
-    }
-    return true;
+    if (ResultCode code = transport_.timed_write(packet.data(), packet.size, written); code != TZP_OK) return code;
+    return written == packet.size ? TZP_OK : TZP_USB_ERROR;  // a packet cut short is not a command
 }
 
-bool CommandSender::send_universal(const uint8_t* payload, int length, ResultCode& code) {
+ResultCode CommandSender::send_universal(const uint8_t* payload, int length) {
     std::optional<packets::Packet> packet = packets::universal(payload, length);
-    if (!packet) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    return send(*packet, code);
+    if (!packet) return TZP_BAD_PARAMETER;
+    return send(*packet);
 }
 
 }  // namespace tz::lib

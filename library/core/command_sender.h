@@ -11,10 +11,11 @@ class CommandSender {
 public:
     explicit CommandSender(Transport& transport) : transport_(transport) {}
 
-    // True when the whole packet went out (code 0); else 2600.
-    bool send(const packets::Packet& packet, ResultCode& code);
-    // The Universal Command: 1006 and nothing sent when the length is refused.
-    bool send_universal(const uint8_t* payload, int length, ResultCode& code);
+    // TZP_OK when the whole packet went out; else TZP_USB_ERROR.
+    ResultCode send(const packets::Packet& packet);
+    // The Universal Command: TZP_BAD_PARAMETER and nothing sent when the
+    // length is refused.
+    ResultCode send_universal(const uint8_t* payload, int length);
 
 private:
     Transport& transport_;

@@ -7,22 +7,18 @@
 
 namespace tz::lib {
 
-bool write_pieces(PrinterContext& context, const uint8_t* data, uint32_t length, uint32_t& sent, ResultCode& code) {
+ResultCode write_pieces(PrinterContext& context, const uint8_t* data, uint32_t length, uint32_t& sent) {
     sent = 0;
-    code = TZP_OK;
-    if (!pipes_reach_printer(context, code)) return false;
+    if (ResultCode code = pipes_reach_printer(context); code != TZP_OK) return code;
     while (sent != length) {
         const uint32_t piece = std::min(kDataPieceSize, length - sent);
         uint32_t written = 0;
-        const bool ok = context.transport->direct_write(data == nullptr ? nullptr : data + sent, piece, written, code);
+        const ResultCode code = context.transport->direct_write(data == nullptr ? nullptr : data + sent, piece, written);
         sent += std::min(written, piece);
         // A piece the printer took only in part is lost data, not success.
-        if (!ok || written != piece) {
-            code = TZP_USB_ERROR;
-            return false;
-        }
+        if (code != TZP_OK || written != piece) return TZP_USB_ERROR;
     }
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

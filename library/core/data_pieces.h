@@ -13,8 +13,9 @@ class PrinterContext;
 inline constexpr uint32_t kDataPieceSize = 4096;
 
 // Writes `length` bytes from `data`. `sent` tells how many went out, also
-// when a write fails, takes nothing or only part of its piece (2600 each).
-// Nothing is written when the selection no longer reaches its printer (2600).
-bool write_pieces(PrinterContext& context, const uint8_t* data, uint32_t length, uint32_t& sent, ResultCode& code);
+// when a write fails, takes nothing or only part of its piece (TZP_USB_ERROR
+// each). Nothing is written when the selection no longer reaches its printer
+// (TZP_USB_ERROR).
+ResultCode write_pieces(PrinterContext& context, const uint8_t* data, uint32_t length, uint32_t& sent);
 
 }  // namespace tz::lib

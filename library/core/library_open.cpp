@@ -25,16 +25,12 @@ PrinterContext* new_context(ContextPartsFactory parts) {
 }
 
 // Releases every context when no thread is attached. Caller holds the library lock.
-bool release_all(ResultCode& code) {
+ResultCode release_all() {
     platform::sleep_ms(50);
     ContextTable& table = context_table();
     int slots = table.slot_count;
-    for (int i = 0; i < slots; ++i) {
-        if (table.thread_ids[i] != kNoThread) {
-            code = TZP_THREADS_ATTACHED;
-            return false;
-        }
-    }
+    for (int i = 0; i < slots; ++i)
+        if (table.thread_ids[i] != kNoThread) return TZP_THREADS_ATTACHED;
     for (int j = 0; j < slots; ++j) {
         PrinterContext* context = table.contexts[j];
         if (context == nullptr) continue;
@@ -45,13 +41,12 @@ bool release_all(ResultCode& code) {
         table.thread_ids[j] = kNoThread;
     }
     table.releasing_slot = 0;
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
-// Creates the missing contexts of the usable slots and initialises them all.
-// Caller holds the library lock.
-bool initialise_contexts(OpenKind kind, ContextPartsFactory parts, ResultCode& code) {
+// Creates the missing contexts of the usable slots and initialises them all;
+// on a failure every context is released again. Caller holds the library lock.
+ResultCode initialise_contexts(OpenKind kind, ContextPartsFactory parts) {
     ContextTable& table = context_table();
     int slots = table.slot_count;
     for (int i = 0; i < slots; ++i) {
@@ -60,35 +55,23 @@ bool initialise_contexts(OpenKind kind, ContextPartsFactory parts, ResultCode& c
             context = new_context(parts);
             table.contexts[i] = context;
         }
-        bool ok = false;
-        if (context == nullptr) {
-            code = TZP_NO_MEMORY;
-        } else {
-            code = context->initialise(kind);
-            ok = code == TZP_OK;
-        }
-        if (!ok) {
-            ResultCode ignored;
-            release_all(ignored);
-            return false;
+        const ResultCode code = context == nullptr ? ResultCode{TZP_NO_MEMORY} : context->initialise(kind);
+        if (code != TZP_OK) {
+            release_all();
+            return code;
         }
     }
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace
 
-int open_library(OpenKind kind, ContextPartsFactory parts, uint16_t* result) {
+ResultCode open_library(OpenKind kind, ContextPartsFactory parts) {
     std::lock_guard guard(library_lock());
-    ResultCode code = TZP_OK;
-    bool ok = initialise_contexts(kind, parts, code);
-    if (ok && assign_slot() < 0) {
-        ok = false;
-        code = TZP_NO_CONTEXT;
-    }
+    ResultCode code = initialise_contexts(kind, parts);
+    if (code == TZP_OK && assign_slot() < 0) code = TZP_NO_CONTEXT;
     status_monitor().start();
-    store(result, code);
-    return ok ? 1 : 0;
+    return code;
 }
 
 void close_library() {
@@ -105,35 +88,31 @@ void close_library() {
         platform::sleep_ms(10);
         status_monitor().stop(kMonitorStopWaitMs);
     }
-    ResultCode ignored;
-    release_all(ignored);
+    release_all();
 }
 
-int release_contexts(uint16_t* result) {
+ResultCode release_contexts() {
     std::lock_guard guard(library_lock());
-    ResultCode code;
-    bool ok = release_all(code);
-    if (result != nullptr) *result = code;
-    return ok ? 1 : 0;
+    return release_all();
 }
 
-int make_slots(int slot_count, ContextPartsFactory parts) {
+ResultCode make_slots(int slot_count, ContextPartsFactory parts) {
     std::lock_guard guard(library_lock());
     ContextTable& table = context_table();
     unsigned count = static_cast<uint16_t>(slot_count);
-    if (count < static_cast<unsigned>(table.slot_count.load()) || count > kMaxSlots) return 0;
+    if (count < static_cast<unsigned>(table.slot_count.load()) || count > kMaxSlots) return TZP_BAD_PARAMETER;
     table.slot_count = static_cast<int>(count);
     for (unsigned i = 0; i < count; ++i) {
         if (table.contexts[i] != nullptr) continue;
         PrinterContext* context = new_context(parts);
-        if (context == nullptr) return 0;
+        if (context == nullptr) return TZP_NO_MEMORY;
         table.contexts[i] = context;
-        if (context->initialise(OpenKind::Printing) != TZP_OK) return 0;
+        if (ResultCode code = context->initialise(OpenKind::Printing); code != TZP_OK) return code;
     }
-    return 1;
+    return TZP_OK;
 }
 
-int attached_thread_count(uint16_t* attached, uint16_t* slots) {
+ResultCode attached_thread_count(uint16_t* attached, uint16_t* slots) {
     std::lock_guard guard(library_lock());
     ContextTable& table = context_table();
     uint16_t count = 0;
@@ -141,7 +120,7 @@ int attached_thread_count(uint16_t* attached, uint16_t* slots) {
         if (id != kNoThread) ++count;
     if (attached != nullptr) *attached = count;
     if (slots != nullptr) *slots = static_cast<uint16_t>(table.slot_count.load());
-    return 1;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

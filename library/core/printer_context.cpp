@@ -59,8 +59,8 @@ ResultCode PrinterContext::initialise(OpenKind kind) {
     }
 
     if (!first_selection_done) {
-        ResultCode ignored;
-        select_by_index(*this, 0, ignored);
+        uint8_t ignored = kNoPrinter;
+        select_by_index(*this, 0, ignored);  // without printer 0 the context starts with none
         first_selection_done = true;
     }
     return TZP_OK;

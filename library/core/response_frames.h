@@ -19,27 +19,28 @@ inline constexpr uint8_t kError = 2;
 inline constexpr size_t kFirstJobState = 45;
 inline constexpr size_t kSecondJobState = 53;
 
-struct Decoded {
-    ResultCode code;
-    bool ok;
-};
-
 // True when `size` bytes form one whole frame.
 bool valid(const uint8_t* frame, size_t size);
 uint16_t payload_length(const uint8_t* frame);
 
-// The error byte of an error answer.
-Decoded decode_error(const uint8_t* frame);
-// The state byte of a normal answer, as the status inquiry reads it.
-Decoded decode_normal(const uint8_t* frame);
-// The state byte as a state letter (2200..2212) or 2300.
+// The error byte of an error answer: always a failure.
+ResultCode decode_error(const uint8_t* frame);
+// The state byte of a normal answer: TZP_OK, a state letter (not an error),
+// or the printer's state as a failure.
+ResultCode decode_normal(const uint8_t* frame);
+// The state byte as a state letter (TZP_STATE_LETTER_A ..) or TZP_NO_STATE_LETTER.
 ResultCode decode_state_letter(uint8_t state);
 // Error group, detail and second detail of an error or state 0x11.
 ResultCode decode_detail(uint8_t group, uint8_t detail, uint8_t second_detail);
 
 // What each reader makes of a valid frame.
-Decoded read_status(const uint8_t* frame, size_t size);
-Decoded read_state(const uint8_t* frame, size_t size);
-Decoded read_acknowledge(const uint8_t* frame, size_t size);
+// The status inquiry: TZP_OK when the printer can take a job (a state letter
+// included), else its state or error.
+ResultCode read_status(const uint8_t* frame, size_t size);
+// The printer's state as a value, not an error: a state letter, or
+// TZP_NO_STATE_LETTER; TZP_USB_ERROR for an error answer.
+ResultCode read_state(const uint8_t* frame, size_t size);
+// TZP_OK, or the error of an error answer.
+ResultCode read_acknowledge(const uint8_t* frame, size_t size);
 
 }  // namespace tz::lib::frames

@@ -15,25 +15,29 @@ class ResponseReceiver {
 public:
     explicit ResponseReceiver(Transport& transport) : transport_(transport) {}
 
-    // Each returns true or false and always stores a code.
-    bool read_status(ResultCode& code);
-    bool read_state(ResultCode& code);
+    // The answer to a status inquiry: TZP_OK when the printer can take a job,
+    // else its state, its error or TZP_USB_ERROR.
+    ResultCode read_status();
+    // The printer's state as a value (a state letter or TZP_NO_STATE_LETTER,
+    // TZP_USB_ERROR for an error answer) through `state`; TZP_OK when an
+    // answer came, TZP_USB_ERROR when none did.
+    ResultCode read_state(ResultCode& state);
     // The first two payload bytes: the size of the data that follows.
-    bool read_size(uint16_t& size, ResultCode& code);
-    bool read_acknowledge(ResultCode& code);
+    ResultCode read_size(uint16_t& size);
+    ResultCode read_acknowledge();
     // The whole frame, header included.
-    bool read_frame(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    ResultCode read_frame(uint8_t* buffer, size_t capacity, uint32_t& count);
     // The payload only.
-    bool read_payload(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    ResultCode read_payload(uint8_t* buffer, size_t capacity, uint32_t& count);
     // The payload and the low 8 bits of its length.
-    bool read_payload_with_length(uint8_t* buffer, size_t capacity, uint8_t& length, ResultCode& code);
+    ResultCode read_payload_with_length(uint8_t* buffer, size_t capacity, uint8_t& length);
 
 private:
-    // One frame into frame_; false with 2600 when the read fails or the
-    // frame's length is wrong.
-    bool receive(ResultCode& code);
-    // receive(), and an error answer decoded into its code and a failure.
-    bool receive_answer(ResultCode& code);
+    // One frame into frame_; TZP_USB_ERROR when the read fails or the frame's
+    // length is wrong.
+    ResultCode receive();
+    // receive(), and an error answer's error.
+    ResultCode receive_answer();
 
     Transport& transport_;
     std::array<uint8_t, kTimedReadSize> frame_{};

@@ -1,7 +1,13 @@
 // Result codes of the library and the two foldings operations apply to them.
+//
+// Every operation of the library returns a ResultCode: TZP_OK, or what went
+// wrong; what it finds out comes back through its other arguments. Only the
+// exports (library/api) turn a code into the 1 or 0 they return and the code
+// they store for the caller.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "tzpusb.h"
 
@@ -9,18 +15,32 @@ namespace tz::lib {
 
 using ResultCode = uint16_t;
 
-// Every communication failure 2600..2605 counts as 2600.
-constexpr ResultCode fold_usb_error(ResultCode code) {
-    return code >= 2600 && code <= 2605 ? ResultCode{TZP_USB_ERROR} : code;
-}
+inline constexpr ResultCode kLastUsbError = TZP_USB_ERROR + 5;
+inline constexpr ResultCode kLastStateLetter = TZP_STATE_LETTER_A + 12;  // m
 
-// As fold_usb_error, and parameters the printer rejected (2601) count as a
-// bad parameter (1006).
+constexpr bool is_usb_error(ResultCode code) { return code >= TZP_USB_ERROR && code <= kLastUsbError; }
+// A state letter a..m of the printer: not an error.
+constexpr bool is_state_letter(ResultCode code) { return code >= TZP_STATE_LETTER_A && code <= kLastStateLetter; }
+
+// Every communication failure TZP_USB_ERROR .. +5 counts as TZP_USB_ERROR.
+constexpr ResultCode fold_usb_error(ResultCode code) { return is_usb_error(code) ? ResultCode{TZP_USB_ERROR} : code; }
+
+// As fold_usb_error, and parameters the printer rejected (TZP_REJECTED) count
+// as a bad parameter (TZP_BAD_PARAMETER).
 constexpr ResultCode fold_rejected(ResultCode code) {
     return code == TZP_REJECTED ? ResultCode{TZP_BAD_PARAMETER} : fold_usb_error(code);
 }
 
-constexpr bool is_usb_error(ResultCode code) { return code >= 2600 && code <= 2605; }
+// What an export answers where its 1 or 0 does not follow from its code
+// alone, as the printer's API has it in a few places: a tone-curve read
+// whose packets disagree with the count announced succeeds with
+// TZP_USB_ERROR; the printer's state asked for print ID 0 succeeds with
+// that state; raw data of no bytes fails and leaves the caller's code as it
+// is; the model check answers yes or no with TZP_OK.
+struct ExportAnswer {
+    bool succeeded = false;
+    std::optional<ResultCode> code;  // nothing: the caller's code stays as it is
+};
 
 // Stores a code through a caller's result pointer, which may be null.
 inline void store(uint16_t* result, ResultCode code) {

@@ -23,10 +23,8 @@ bool selection_current(const PrinterContext& context) {
     return entry.in_use() && entry.generation() == selected.generation;
 }
 
-bool pipes_reach_printer(const PrinterContext& context, ResultCode& code) {
-    if (selection_current(context)) return true;
-    code = TZP_USB_ERROR;
-    return false;
+ResultCode pipes_reach_printer(const PrinterContext& context) {
+    return selection_current(context) ? TZP_OK : TZP_USB_ERROR;
 }
 
 void point_at(PrinterContext& context, uint8_t index) {
@@ -41,26 +39,27 @@ void point_at(PrinterContext& context, uint8_t index) {
     context.selection.store(selected);
 }
 
-uint8_t select_by_index(PrinterContext& context, int index_argument, ResultCode& code) {
-    code = TZP_NOT_FOUND;
+ResultCode select_by_index(PrinterContext& context, int index_argument, uint8_t& selected) {
+    selected = kNoPrinter;
     int index = index_argument & 0xFF;  // an 8-bit argument passed as int
     DeviceTable& table = device_table();
     if (index == kNoPrinter) {
         const uint8_t current = context.selection.index();
         if (current >= kDeviceTableSize || !selection_current(context) || !printer_present(context, table[current]))
-            return kNoPrinter;
-        code = TZP_OK;
-        return current;
+            return TZP_NOT_FOUND;
+        selected = current;
+        return TZP_OK;
     }
-    if (index >= kDeviceTableSize || !printer_present(context, table[static_cast<size_t>(index)])) return kNoPrinter;
+    if (index >= kDeviceTableSize || !printer_present(context, table[static_cast<size_t>(index)])) return TZP_NOT_FOUND;
     if (context.has_parts()) context.parts().selected_by_index();
     point_at(context, static_cast<uint8_t>(index));
-    code = TZP_OK;
-    return static_cast<uint8_t>(index);
+    selected = static_cast<uint8_t>(index);
+    return TZP_OK;
 }
 
-char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& code) {
-    code = TZP_NOT_FOUND;
+ResultCode select_by_serial(PrinterContext& context, const char* serial, char*& selected) {
+    // The caller reads the context's serial through the pointer, found or not.
+    selected = reinterpret_cast<char*>(context.returned_serial.data());
     DeviceTable& table = device_table();
     if (serial != nullptr) {
         int limit = std::min<int>(context.scan_range, kDeviceTableSize);
@@ -73,17 +72,14 @@ char* select_by_serial(PrinterContext& context, const char* serial, ResultCode& 
             if (!printer_present(context, entry)) continue;
             point_at(context, static_cast<uint8_t>(i));
             context.returned_serial = candidate;
-            code = TZP_OK;
-            break;
+            return TZP_OK;
         }
-    } else {
-        const uint8_t current = context.selection.index();
-        if (current < kDeviceTableSize) {
-            context.returned_serial = table[current].serial();
-            if (selection_current(context) && printer_present(context, table[current])) code = TZP_OK;
-        }
+        return TZP_NOT_FOUND;
     }
-    return reinterpret_cast<char*>(context.returned_serial.data());
+    const uint8_t current = context.selection.index();
+    if (current >= kDeviceTableSize) return TZP_NOT_FOUND;
+    context.returned_serial = table[current].serial();
+    return selection_current(context) && printer_present(context, table[current]) ? TZP_OK : TZP_NOT_FOUND;
 }
 
 void deselect(PrinterContext& context) {
@@ -102,28 +98,28 @@ void deselect(PrinterContext& context) {
     entry.move_on();
 }
 
-uint8_t select_printer(int index, uint16_t* result) {
-    store(result, TZP_NO_CONTEXT);
-    std::lock_guard guard(library_lock());
-    int slot = assign_slot();
-    PrinterContext* context = slot < 0 ? nullptr : context_table().contexts[slot].load();
-    if (context == nullptr) return kNoPrinter;
-    ResultCode code;
-    uint8_t selected = select_by_index(*context, index, code);
-    store(result, code);
-    return selected;
+namespace {
+
+// The calling thread's context, given a slot first; null when none is free.
+PrinterContext* context_with_slot() {
+    const int slot = assign_slot();
+    return slot < 0 ? nullptr : context_table().contexts[slot].load();
 }
 
-char* select_printer_serial(const char* serial, uint16_t* result) {
-    store(result, TZP_NO_CONTEXT);
+}  // namespace
+
+ResultCode select_printer(int index, uint8_t& selected) {
+    selected = kNoPrinter;
     std::lock_guard guard(library_lock());
-    int slot = assign_slot();
-    PrinterContext* context = slot < 0 ? nullptr : context_table().contexts[slot].load();
-    if (context == nullptr) return nullptr;
-    ResultCode code;
-    char* selected = select_by_serial(*context, serial, code);
-    store(result, code);
-    return selected;
+    PrinterContext* context = context_with_slot();
+    return context == nullptr ? ResultCode{TZP_NO_CONTEXT} : select_by_index(*context, index, selected);
+}
+
+ResultCode select_printer_serial(const char* serial, char*& selected) {
+    selected = nullptr;
+    std::lock_guard guard(library_lock());
+    PrinterContext* context = context_with_slot();
+    return context == nullptr ? ResultCode{TZP_NO_CONTEXT} : select_by_serial(*context, serial, selected);
 }
 
 }  // namespace tz::lib

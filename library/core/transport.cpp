@@ -55,21 +55,16 @@ void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoRe
     }
 }
 
-bool Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written,
-                                   ResultCode& code) {
+ResultCode Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written) {
     IoResult result = platform::pipe_write_timed(selection_.load().write_pipe, data, count, io_timeout_ms());
     note(result, g_write_timed_out);
     if (traffic_level() != 0) {
         if (kind == Traffic::Command && count >= 2) last_command_ = command_name(data[0], data[1]);
         log(kind, data, result.status == IoStatus::Ok ? result.bytes : count, result);
     }
-    if (result.status != IoStatus::Ok) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (result.status != IoStatus::Ok) return TZP_USB_ERROR;
     written = static_cast<uint32_t>(result.bytes);
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
 void Transport::discard_late_answers() {
@@ -107,29 +102,23 @@ void Transport::note_read_given_up(const platform::IoResult& result) {
         ++*owed;
 }
 
-bool Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code) {
+ResultCode Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written) {
     written = 0;
     send_buffer_.fill(0);
-    if (data == nullptr || count == 0 || count > send_buffer_.size()) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (data == nullptr || count == 0 || count > send_buffer_.size()) return TZP_USB_ERROR;
     std::memcpy(send_buffer_.data(), data, count);
     discard_late_answers();
-    return write_within_limit(send_buffer_.data(), count, Traffic::Command, written, code);
+    return write_within_limit(send_buffer_.data(), count, Traffic::Command, written);
 }
 
-bool Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code, Traffic kind) {
+ResultCode Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, Traffic kind) {
     written = 0;
-    if (data == nullptr || count == 0) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (data == nullptr || count == 0) return TZP_USB_ERROR;
     discard_late_answers();
-    return write_within_limit(data, count, kind, written, code);
+    return write_within_limit(data, count, kind, written);
 }
 
-bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+ResultCode Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count) {
     count = 0;
     receive_buffer_.fill(0);
     uint8_t frame[kTimedReadSize];
@@ -137,15 +126,11 @@ bool Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, Re
     note(result, g_read_timed_out);
     note_read_given_up(result);
     if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result);
-    if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) return TZP_USB_ERROR;
     std::memcpy(receive_buffer_.data(), frame, result.bytes);
     std::memcpy(buffer, frame, result.bytes);
     count = static_cast<uint32_t>(result.bytes);
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
 bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
@@ -161,34 +146,30 @@ bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
     return true;
 }
 
-bool Transport::direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+ResultCode Transport::direct_read(uint8_t* buffer, size_t capacity, uint32_t& count) {
     std::lock_guard guard(library_lock());
     count = 0;
     uint32_t received = 0;
-    if (!read_into_receive_buffer(pipes_.read_length, received) || buffer == nullptr || received > capacity) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (!read_into_receive_buffer(pipes_.read_length, received) || buffer == nullptr || received > capacity)
+        return TZP_USB_ERROR;
     std::memcpy(buffer, receive_buffer_.data(), received);
     count = received;
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
-bool Transport::framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code) {
+ResultCode Transport::framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, bool& length_agrees) {
     std::lock_guard guard(library_lock());
     count = 0;
+    length_agrees = false;
     uint32_t received = 0;
     // Fewer than the two header bytes is no frame at all.
     if (!read_into_receive_buffer(pipes_.read_length, received) || received < 2 || buffer == nullptr ||
-        received - 2 > capacity) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+        received - 2 > capacity)
+        return TZP_USB_ERROR;
     count = received - 2;
     std::memcpy(buffer, receive_buffer_.data() + 2, count);
-    code = receive_buffer_[1] == count ? TZP_OK : TZP_USB_ERROR;
-    return true;
+    length_agrees = receive_buffer_[1] == count;
+    return TZP_OK;
 }
 
 void close_write_pipe(const UsbApi& usb, intptr_t handle) {

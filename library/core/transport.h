@@ -47,20 +47,20 @@ public:
     // in the traffic dump.
     Transport(const PipeFields& pipes, const SelectionSlot& selection) : pipes_(pipes), selection_(selection) {}
 
-    // Each returns true or false and stores 0 or 2600 in `code`.
+    // Each returns TZP_OK or TZP_USB_ERROR.
     // One write of a command packet (at most kSendBufferSize bytes).
-    bool timed_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code);
+    ResultCode timed_write(const uint8_t* data, uint32_t count, uint32_t& written);
     // One write of bulk data, or of a command the caller built (`kind`
     // tells the traffic dump which).
-    bool direct_write(const uint8_t* data, uint32_t count, uint32_t& written, ResultCode& code,
-                      Traffic kind = Traffic::Data);
+    ResultCode direct_write(const uint8_t* data, uint32_t count, uint32_t& written, Traffic kind = Traffic::Data);
     // One answer frame of at most kTimedReadSize bytes into `buffer`.
-    bool timed_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    ResultCode timed_read(uint8_t* buffer, size_t capacity, uint32_t& count);
     // One read of up to the read length, under the library lock.
-    bool direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    ResultCode direct_read(uint8_t* buffer, size_t capacity, uint32_t& count);
     // As direct_read; the first two bytes are a header whose second byte
     // announces the length of the rest, which alone goes to the caller.
-    bool framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, ResultCode& code);
+    // `length_agrees` tells whether the announcement matched what came.
+    ResultCode framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, bool& length_agrees);
 
     // Answers that arrive after their command gave up are thrown away, so
     // that the next command reads its own answer: every write first waits
@@ -75,7 +75,7 @@ private:
     bool read_into_receive_buffer(size_t size, uint32_t& received);
     // One write with the time limit, whatever kind of write it is: a printer
     // that stops taking data must not keep the caller forever.
-    bool write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written, ResultCode& code);
+    ResultCode write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written);
     // One late answer read and thrown away; false when none came in `wait_ms`.
     bool discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t wait_ms);
     // The traffic dump of one transfer (only called when it is on).

@@ -28,19 +28,14 @@ void make_gamma(int gamma_x100, uint8_t* t1, uint8_t* t2, uint8_t* t3) {
     }
 }
 
-bool read_gamma_file(const char* path, uint8_t* t1, uint8_t* t2, uint8_t* t3, ResultCode& code) {
-    if (t1 == nullptr || t2 == nullptr || t3 == nullptr) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    code = TZP_FILE_ERROR;
-    if (path == nullptr) return false;
+ResultCode read_gamma_file(const char* path, uint8_t* t1, uint8_t* t2, uint8_t* t3) {
+    if (t1 == nullptr || t2 == nullptr || t3 == nullptr) return TZP_BAD_PARAMETER;
+    if (path == nullptr) return TZP_FILE_ERROR;
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file) return TZP_FILE_ERROR;
     for (uint8_t* table : {t1, t2, t3})
-        if (!file.read(reinterpret_cast<char*>(table), kGammaTableSize)) return false;
-    code = TZP_OK;
-    return true;
+        if (!file.read(reinterpret_cast<char*>(table), kGammaTableSize)) return TZP_FILE_ERROR;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

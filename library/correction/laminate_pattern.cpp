@@ -14,19 +14,14 @@ inline constexpr int kReset = 2;
 
 }  // namespace
 
-bool set_laminate_pattern(PrinterContext& context, int kind_argument, const void* data, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
+ResultCode set_laminate_pattern(PrinterContext& context, int kind_argument, const void* data) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
     const int kind = static_cast<uint16_t>(kind_argument);  // a 16-bit argument
-    if ((kind != kDownload && kind != kReset) || (kind == kDownload && data == nullptr)) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    bool ok = kind == kReset ? reset_with_acknowledge(context, kLaminateTarget, 0, code)
-                             : update_with_data(context, kLaminateTarget, 0, static_cast<const uint8_t*>(data),
-                                                kLaminatePatternBytes, code);
-    code = fold_usb_error(code);
-    return ok;
+    if ((kind != kDownload && kind != kReset) || (kind == kDownload && data == nullptr)) return TZP_BAD_PARAMETER;
+    return fold_usb_error(kind == kReset ? reset_with_acknowledge(context, kLaminateTarget, 0)
+                                         : update_with_data(context, kLaminateTarget, 0,
+                                                            static_cast<const uint8_t*>(data), kLaminatePatternBytes));
 }
 
 }  // namespace tz::lib

@@ -66,25 +66,19 @@ bool next_number(TextReader& reader, int32_t& value) {
 
 }  // namespace
 
-bool read_kernel_file(const char* path, int32_t* coefficients, ResultCode& code) {
-    if (coefficients == nullptr) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+ResultCode read_kernel_file(const char* path, int32_t* coefficients) {
+    if (coefficients == nullptr) return TZP_BAD_PARAMETER;
     if (path == nullptr) {
         const MtfKernel identity = MtfKernel::identity();
         for (int n = 0; n < MtfKernel::kSize; ++n) coefficients[n] = identity.k[static_cast<size_t>(n)];
-        code = TZP_OK;
-        return true;
+        return TZP_OK;
     }
-    code = TZP_FILE_ERROR;
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file) return TZP_FILE_ERROR;
     TextReader reader(file);
     for (int n = 0; n < MtfKernel::kSize; ++n)
-        if (!next_number(reader, coefficients[n])) return false;
-    code = TZP_OK;
-    return true;
+        if (!next_number(reader, coefficients[n])) return TZP_FILE_ERROR;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

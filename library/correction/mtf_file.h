@@ -9,8 +9,9 @@ namespace tz::lib {
 
 // Reads nine signed decimal numbers from the text file at `path` into
 // `coefficients`, without installing them; a null path gives the identity.
-// 1005 for a file that cannot be read, too few numbers, or a number that
-// does not fit 32 bits or 255 characters; 1006 for a null array.
-bool read_kernel_file(const char* path, int32_t* coefficients, ResultCode& code);
+// TZP_FILE_ERROR for a file that cannot be read, too few numbers, or a
+// number that does not fit 32 bits or 255 characters; TZP_BAD_PARAMETER for
+// a null array.
+ResultCode read_kernel_file(const char* path, int32_t* coefficients);
 
 }  // namespace tz::lib

@@ -29,83 +29,65 @@ void to_host_order(uint8_t* bytes, uint32_t count) {
 
 // Reads data packets until `announced` data bytes have come, at least one
 // packet. Stores up to kToneCurveBytes of them at `out`; `stored` tells how
-// many, `arrived` how many came. A packet whose count byte disagrees leaves
-// 2600 in `mismatch`.
-bool read_curve_packets(PrinterContext& context, uint16_t announced, uint8_t* out, uint32_t& stored,
-                        uint32_t& arrived, ResultCode& mismatch, ResultCode& code) {
+// many, `arrived` how many came. `agreed` is false once a packet's count
+// byte disagreed with what came.
+ResultCode read_curve_packets(PrinterContext& context, uint16_t announced, uint8_t* out, uint32_t& stored,
+                              uint32_t& arrived, bool& agreed) {
     stored = 0;
     arrived = 0;
+    agreed = true;
     std::array<uint8_t, 1024> packet{};
     do {
         uint32_t count = 0;
-        ResultCode read_code = TZP_OK;
-        if (!context.transport->framed_direct_read(packet.data(), packet.size(), count, read_code)) {
-            code = TZP_USB_ERROR;
-            return false;
-        }
-        if (read_code != TZP_OK) mismatch = read_code;
+        bool length_agrees = true;
+        if (context.transport->framed_direct_read(packet.data(), packet.size(), count, length_agrees) != TZP_OK)
+            return TZP_USB_ERROR;
+        agreed = agreed && length_agrees;
         const uint32_t room = kToneCurveBytes - stored;
         const uint32_t taken = std::min(room, count);
         std::memcpy(out + stored, packet.data(), taken);
         stored += taken;
         // A packet without data while bytes are still owed would never end the transfer.
-        if (count == 0 && arrived < announced) {
-            code = TZP_USB_ERROR;
-            return false;
-        }
+        if (count == 0 && arrived < announced) return TZP_USB_ERROR;
         arrived += count;
     } while (arrived < announced);
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace
 
-bool set_printer_tone_curve(PrinterContext& context, int type_argument, int kind_argument, const void* data,
-                            ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
+ResultCode set_printer_tone_curve(PrinterContext& context, int type_argument, int kind_argument, const void* data) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
     // Both are 16-bit arguments.
     const int type = static_cast<uint16_t>(type_argument);
     const int kind = static_cast<uint16_t>(kind_argument);
-    if (type > 2 || !valid_kind(kind) || (type != 0 && data == nullptr)) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    bool ok = type == 0 ? reset_with_acknowledge(context, kCurveResetTarget, static_cast<uint8_t>(kind), code)
-                        : update_with_data(context, static_cast<uint8_t>(type + kCurveUpdateTargetBase),
-                                           static_cast<uint8_t>(kind), static_cast<const uint8_t*>(data),
-                                           kToneCurveBytes, code);
-    code = fold_usb_error(code);
-    return ok;
+    if (type > 2 || !valid_kind(kind) || (type != 0 && data == nullptr)) return TZP_BAD_PARAMETER;
+    return fold_usb_error(type == 0 ? reset_with_acknowledge(context, kCurveResetTarget, static_cast<uint8_t>(kind))
+                                    : update_with_data(context, static_cast<uint8_t>(type + kCurveUpdateTargetBase),
+                                                       static_cast<uint8_t>(kind), static_cast<const uint8_t*>(data),
+                                                       kToneCurveBytes));
 }
 
-bool get_printer_tone_curve(PrinterContext& context, int type, int kind, uint16_t* values, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    if ((type != 1 && type != 2) || !valid_kind(kind) || values == nullptr) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+ExportAnswer get_printer_tone_curve(PrinterContext& context, int type, int kind, uint16_t* values) {
+    const auto failed = [](ResultCode code) { return ExportAnswer{false, code}; };
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return failed(code);
+    if ((type != 1 && type != 2) || !valid_kind(kind) || values == nullptr) return failed(TZP_BAD_PARAMETER);
     uint16_t announced = 0;
-    if (!context.sender->send(packets::read_tone_curve(static_cast<uint8_t>(type), static_cast<uint8_t>(kind)), code) ||
-        !context.receiver->read_size(announced, code)) {
-        code = fold_usb_error(code);
-        return false;
-    }
+    ResultCode code = context.sender->send(packets::read_tone_curve(static_cast<uint8_t>(type), static_cast<uint8_t>(kind)));
+    if (code == TZP_OK) code = context.receiver->read_size(announced);
+    if (code != TZP_OK) return failed(fold_usb_error(code));
     auto* out = reinterpret_cast<uint8_t*>(values);
     uint32_t stored = 0, arrived = 0;
-    ResultCode mismatch = TZP_OK;
-    const bool ok = read_curve_packets(context, announced, out, stored, arrived, mismatch, code);
+    bool agreed = true;
+    code = read_curve_packets(context, announced, out, stored, arrived, agreed);
     // The announced bytes are the values; what came beyond them is kept as it came.
     to_host_order(out, std::min<uint32_t>(stored, announced));
-    if (!ok) return false;
-    if (arrived > kToneCurveBytes) {  // no room for the rest in the caller's buffer
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    code = mismatch;
-    return true;
+    if (code != TZP_OK) return failed(code);
+    if (arrived > kToneCurveBytes) return failed(TZP_BAD_PARAMETER);  // no room for the rest in the caller's buffer
+    // The values are there; a packet whose count disagreed is told, with success.
+    return ExportAnswer{true, agreed ? ResultCode{TZP_OK} : ResultCode{TZP_USB_ERROR}};
 }
 
 }  // namespace tz::lib

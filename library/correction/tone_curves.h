@@ -15,13 +15,13 @@ inline constexpr uint32_t kToneCurveBytes = 1536;
 
 // Type 1 or 2: sends the caller's 1536 bytes as they are. Type 0: resets the
 // curves of `kind` and ignores `data`. Type outside 0..2, kind outside 1..4
-// or no data for a download: 1006 before any traffic.
-bool set_printer_tone_curve(PrinterContext& context, int type, int kind, const void* data, ResultCode& code);
+// or no data for a download: TZP_BAD_PARAMETER before any traffic.
+ResultCode set_printer_tone_curve(PrinterContext& context, int type, int kind, const void* data);
 
 // Reads the curve into `values` in host order. At most kToneCurveBytes bytes
 // are stored; a printer that announces more has the rest read and dropped,
-// and the call reports 1006. A packet whose count byte disagrees with its
-// size is still taken: success with 2600.
-bool get_printer_tone_curve(PrinterContext& context, int type, int kind, uint16_t* values, ResultCode& code);
+// and the call reports TZP_BAD_PARAMETER. A packet whose count byte
+// disagrees with its size is still taken: success with TZP_USB_ERROR.
+ExportAnswer get_printer_tone_curve(PrinterContext& context, int type, int kind, uint16_t* values);
 
 }  // namespace tz::lib

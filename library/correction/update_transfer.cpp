@@ -2,21 +2,21 @@
 
 #include "core/command_packets.h"
 #include "core/data_pieces.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 
 namespace tz::lib {
 
-bool update_with_data(PrinterContext& context, uint8_t target, uint8_t sub_target, const uint8_t* data,
-                      uint32_t length, ResultCode& code) {
-    if (!context.sender->send(packets::update(target, sub_target, 0, length), code) ||
-        !context.receiver->read_acknowledge(code))
-        return false;
+ResultCode update_with_data(PrinterContext& context, uint8_t target, uint8_t sub_target, const uint8_t* data,
+                            uint32_t length) {
+    if (ResultCode code = send_and_acknowledge(context, packets::update(target, sub_target, 0, length)); code != TZP_OK)
+        return code;
     uint32_t sent = 0;
-    return write_pieces(context, data, length, sent, code);
+    return write_pieces(context, data, length, sent);
 }
 
-bool reset_with_acknowledge(PrinterContext& context, uint8_t target, uint8_t sub_target, ResultCode& code) {
-    return context.sender->send(packets::reset(target, sub_target), code) && context.receiver->read_acknowledge(code);
+ResultCode reset_with_acknowledge(PrinterContext& context, uint8_t target, uint8_t sub_target) {
+    return send_and_acknowledge(context, packets::reset(target, sub_target));
 }
 
 }  // namespace tz::lib

@@ -13,10 +13,10 @@ class PrinterContext;
 // On a printer already held: announces `length` bytes under `target` and
 // `sub_target` (restart value 0), reads the acknowledgement and sends the
 // bytes. Codes as they come; the caller folds them.
-bool update_with_data(PrinterContext& context, uint8_t target, uint8_t sub_target, const uint8_t* data,
-                      uint32_t length, ResultCode& code);
+ResultCode update_with_data(PrinterContext& context, uint8_t target, uint8_t sub_target, const uint8_t* data,
+                            uint32_t length);
 
 // On a printer already held: a Reset Command and its acknowledgement.
-bool reset_with_acknowledge(PrinterContext& context, uint8_t target, uint8_t sub_target, ResultCode& code);
+ResultCode reset_with_acknowledge(PrinterContext& context, uint8_t target, uint8_t sub_target);
 
 }  // namespace tz::lib

@@ -27,12 +27,11 @@ inline constexpr uint32_t kAfterAnnouncementMs = 300;
 // These calls need a context opened for download (else 1006) with the
 // supported printer selected (else 2000, nothing sent). They do not hold the
 // printer.
-bool start_download_mode(PrinterContext& context, DownloadSession& session, int kind, int restart, uint32_t length,
-                         ResultCode& code);
+ResultCode start_download_mode(PrinterContext& context, DownloadSession& session, int kind, int restart,
+                               uint32_t length);
 // Sends `*length` bytes from image + bytes sent; `*length` becomes what this
 // call sent. A write that fails or takes less than its piece is 2600.
-bool continue_download(PrinterContext& context, DownloadSession& session, const void* image, uint32_t* length,
-                       ResultCode& code);
-bool end_download_mode(PrinterContext& context, DownloadSession& session, ResultCode& code);
+ResultCode continue_download(PrinterContext& context, DownloadSession& session, const void* image, uint32_t* length);
+ResultCode end_download_mode(PrinterContext& context, DownloadSession& session);
 
 }  // namespace tz::lib

@@ -15,6 +15,6 @@ enum FirmwareFileType : int { kFileUsb = 1, kFileMain = 2, kFileDsp = 3, kFileTa
 // for a file that cannot be read or fails its size, first-byte or identifier
 // check; 1000 when it cannot be held in memory; communication failures are
 // 2600; other codes of the answer pass through.
-bool update_firmware(PrinterContext& context, int file_type, const char* path, ResultCode& code);
+ResultCode update_firmware(PrinterContext& context, int file_type, const char* path);
 
 }  // namespace tz::lib

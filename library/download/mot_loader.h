@@ -26,12 +26,12 @@ struct MotImage {
 
 // Loads `path` with `reader`, reading blocks of `block_size` bytes: 3003 for
 // a file with no data byte; the codes of a load pass otherwise.
-bool load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage& image, ResultCode& code);
+ResultCode load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage& image);
 
 // The context's reader loads `path`. 1006 on a context opened without the
 // download objects; 3003 for a file with no data byte; the codes of a load
 // pass otherwise.
-bool load_mot_file(DownloadSession& session, const char* path, MotImage& image, ResultCode& code);
+ResultCode load_mot_file(DownloadSession& session, const char* path, MotImage& image);
 
 void dispose_mot_image(void* bytes);
 

@@ -22,7 +22,7 @@ inline constexpr size_t kLongestProfilePath = 259;
 // block (`channels` in, `channels` out): 1006 for one path only, a path longer than 259 characters or a
 // colour space that does not fit; 1005 when a profile does not open; 1003
 // without the colour library; 1000 when no world comes back.
-bool set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path, const char* destination_path, int intent,
-                   const uint8_t* const (&tables)[6], ResultCode& code);
+ResultCode set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path, const char* destination_path, int intent,
+                   const uint8_t* const (&tables)[6]);
 
 }  // namespace tz::lib

@@ -3,6 +3,7 @@
 #include "core/acquisition.h"
 #include "core/command_packets.h"
 #include "core/device_table.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 #include "core/selection.h"
 
@@ -12,38 +13,22 @@ namespace {
 inline constexpr int kStatusListLimit = 128;
 inline constexpr uint8_t kListEnd = 0xFF;
 
-// Sends a command the printer only acknowledges, on a printer already held.
-bool command_with_acknowledge(PrinterContext& context, const packets::Packet& packet, ResultCode& code) {
-    if (!context.sender->send(packet, code) || !context.receiver->read_acknowledge(code)) {
-        code = fold_usb_error(code);
-        return false;
-    }
-    code = fold_usb_error(code);
-    return true;
-}
-
 // The LED and reset commands: only to a printer that answers a status inquiry.
-bool action_after_status(PrinterContext& context, const packets::Packet& packet, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    ResultCode status = TZP_OK;
-    printer_status(context, status);  // takes the printer once more
-    if (status == TZP_NOT_RECOGNISED || is_usb_error(status)) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+ResultCode action_after_status(PrinterContext& context, const packets::Packet& packet) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    const ResultCode status = printer_status(context);  // takes the printer once more
+    if (status == TZP_NOT_RECOGNISED || is_usb_error(status)) return TZP_USB_ERROR;
     // Any other state, busy included, still lets the command through.
-    return command_with_acknowledge(context, packet, code);
+    return fold_usb_error(send_and_acknowledge(context, packet));
 }
 
 }  // namespace
 
-bool printer_status(PrinterContext& context, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    bool ok = context.sender->send(packets::get_status(), code) && context.receiver->read_status(code);
-    code = fold_usb_error(code);
-    return ok;
+ResultCode printer_status(PrinterContext& context) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    return fold_usb_error(send_and_read_status(context, packets::get_status()));
 }
 
 bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_t* codes) {
@@ -55,7 +40,7 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
         uint8_t index = indexes[i];
         if (index < kDeviceTableSize && device_table()[index].in_use()) {
             point_at(context, index);
-            printer_status(context, code);
+            code = printer_status(context);
         }
         codes[i] = code;
         any_ready = any_ready || code == TZP_OK;
@@ -64,18 +49,14 @@ bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_
     return any_ready;
 }
 
-bool wake_up_standby(PrinterContext& context, int mode, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    return command_with_acknowledge(context, packets::wake_up_standby(static_cast<uint8_t>(mode)), code);
+ResultCode wake_up_standby(PrinterContext& context, int mode) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    return fold_usb_error(send_and_acknowledge(context, packets::wake_up_standby(static_cast<uint8_t>(mode))));
 }
 
-bool blink_led(PrinterContext& context, ResultCode& code) {
-    return action_after_status(context, packets::flash_led(), code);
-}
+ResultCode blink_led(PrinterContext& context) { return action_after_status(context, packets::flash_led()); }
 
-bool reset_printer(PrinterContext& context, ResultCode& code) {
-    return action_after_status(context, packets::reset(3, 0), code);
-}
+ResultCode reset_printer(PrinterContext& context) { return action_after_status(context, packets::reset(3, 0)); }
 
 }  // namespace tz::lib

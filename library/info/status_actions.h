@@ -10,15 +10,19 @@ namespace tz::lib {
 
 class PrinterContext;
 
-// Asks the printer's status: 0 when it can take a job, else the code of its
-// state (2100 when both job positions are taken). Communication failures are
-// 2600.
-bool printer_status(PrinterContext& context, ResultCode& code);
+// Asks the printer's status: TZP_OK when it can take a job, else the code of
+// its state (TZP_BUSY when both job positions are taken). Communication
+// failures are TZP_USB_ERROR.
+ResultCode printer_status(PrinterContext& context);
 // The status of each listed printer (indexes up to 0xFF, at most 128), one
 // code each; true when at least one came back 0.
 bool status_of_printers(PrinterContext& context, const uint8_t* indexes, uint16_t* codes);
-bool wake_up_standby(PrinterContext& context, int mode, ResultCode& code);
-bool blink_led(PrinterContext& context, ResultCode& code);
-bool reset_printer(PrinterContext& context, ResultCode& code);
+// Wakes the printer from stand-by with this mode byte.
+ResultCode wake_up_standby(PrinterContext& context, int mode);
+// The LED and a restart (Reset Command 3/0): only when the printer answers a
+// status inquiry (else TZP_USB_ERROR); any state it answers with lets them
+// through.
+ResultCode blink_led(PrinterContext& context);
+ResultCode reset_printer(PrinterContext& context);
 
 }  // namespace tz::lib

@@ -10,8 +10,8 @@ struct PrintJobState;
 
 // The record is 73 bytes: the count, then 36 cut values of two bytes in host
 // order, all taken whatever the count. Null sends "no cut list" (0xFF); a
-// count of 0 is 1006 with nothing sent. 2601 is reported as 1006;
-// other codes as they came.
-bool set_cut_list(PrinterContext& context, PrintJobState& job, const void* record, ResultCode& code);
+// count of 0 is TZP_BAD_PARAMETER with nothing sent. TZP_REJECTED is reported
+// as TZP_BAD_PARAMETER; other codes as they came.
+ResultCode set_cut_list(PrinterContext& context, PrintJobState& job, const void* record);
 
 }  // namespace tz::lib

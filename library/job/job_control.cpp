@@ -6,6 +6,7 @@
 #include "byteorder/little_endian.h"
 #include "core/acquisition.h"
 #include "core/command_packets.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 #include "info/printer_info_read.h"
 
@@ -16,6 +17,14 @@ constexpr uint16_t kAllJobs = 0xFFFF;
 constexpr size_t kJobRecordSize = 9;
 constexpr int kJobRecordsTag = 16;
 constexpr uint8_t kJobStateWaitingForPrinter = 18;
+// The job states of a print-ID status answer.
+constexpr uint16_t kJobUnknown = 0x0000;
+constexpr uint16_t kJobPrinting = 0x0100;
+constexpr uint16_t kJobFinished = 0x0200;
+constexpr uint16_t kJobCancelled = 0xFFFF;
+// Communication failures the cancel reports as TZP_USB_ERROR.
+constexpr ResultCode kUsbTimedOut = TZP_USB_ERROR + 2;
+constexpr ResultCode kUsbShortAnswer = TZP_USB_ERROR + 3;
 
 // The printer's two job records (tag 16): job number at byte 0, state at byte 8.
 struct JobRecords {
@@ -24,120 +33,112 @@ struct JobRecords {
     uint8_t state(size_t i) const { return bytes[i * kJobRecordSize + 8]; }
 };
 
-bool read_job_records(PrinterContext& context, JobRecords& records, ResultCode& code) {
+ResultCode read_job_records(PrinterContext& context, JobRecords& records) {
     uint32_t size = static_cast<uint32_t>(records.bytes.size());
-    if (!read_printer_info(context, kJobRecordsTag, records.bytes.data(), &size) || size != records.bytes.size()) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
-    return true;
+    if (read_printer_info(context, kJobRecordsTag, records.bytes.data(), &size) != TZP_OK ||
+        size != records.bytes.size())
+        return TZP_USB_ERROR;
+    return TZP_OK;
 }
 
-bool cancel_job(PrinterContext& context, uint8_t job_number, ResultCode& code) {
-    return context.sender->send(packets::cancel_print_job(job_number), code) &&
-           context.receiver->read_acknowledge(code);
+ResultCode cancel_job(PrinterContext& context, uint8_t job_number) {
+    return send_and_acknowledge(context, packets::cancel_print_job(job_number));
 }
 
+// The printer's refusal counts as a bad parameter; two of the communication
+// failures as one.
 ResultCode cancel_folding(ResultCode code) {
     if (code == TZP_REJECTED) return TZP_BAD_PARAMETER;
-    if (code == 2602 || code == 2603) return TZP_USB_ERROR;
+    if (code == kUsbTimedOut || code == kUsbShortAnswer) return TZP_USB_ERROR;
     return code;
 }
 
 uint8_t selected_index(const PrinterContext& context) { return context.selection.index(); }
 
-// The printer's state as a status code: state letters a..m 2200..2212,
-// another state 2300, no status frame 2600.
-bool printer_state(PrinterContext& context, ResultCode& code) {
-    return context.sender->send(packets::get_status(), code) && context.receiver->read_state(code);
+// The printer's state as a value through `state`: state letters a..m
+// TZP_STATE_LETTER_A.., another state TZP_NO_STATE_LETTER, an error answer
+// TZP_USB_ERROR. TZP_USB_ERROR when the inquiry gets no answer.
+ResultCode printer_state(PrinterContext& context, ResultCode& state) {
+    if (ResultCode code = context.sender->send(packets::get_status()); code != TZP_OK) return code;
+    return context.receiver->read_state(state);
 }
-
 
 }  // namespace
 
-bool cancel_copies(PrinterContext& context, int print_id, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
+ResultCode cancel_copies(PrinterContext& context, int print_id) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
     JobRecords records;
-    if (!read_job_records(context, records, code)) return false;
+    if (ResultCode code = read_job_records(context, records); code != TZP_OK) return code;
     const auto id = static_cast<uint16_t>(print_id);
     if (id == kAllJobs) {
         bool any = false;
-        for (size_t i = 0; i < 2; ++i) any = cancel_job(context, records.job_number(i), code) || any;
-        code = any ? ResultCode{TZP_OK} : cancel_folding(code);
-        return any;
+        ResultCode last = TZP_OK;
+        for (size_t i = 0; i < 2; ++i) {
+            last = cancel_job(context, records.job_number(i));
+            any = any || last == TZP_OK;
+        }
+        return any ? ResultCode{TZP_OK} : cancel_folding(last);
     }
-    if ((id >> 8) != selected_index(context)) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    for (size_t i = 0; i < 2; ++i) {
-        if (records.job_number(i) != (id & 0xFF)) continue;
-        const bool ok = cancel_job(context, records.job_number(i), code);
-        code = cancel_folding(code);
-        return ok;
-    }
-    code = TZP_OK;  // not in the printer: nothing to cancel
-    return true;
+    if ((id >> 8) != selected_index(context)) return TZP_BAD_PARAMETER;
+    for (size_t i = 0; i < 2; ++i)
+        if (records.job_number(i) == (id & 0xFF)) return cancel_folding(cancel_job(context, records.job_number(i)));
+    return TZP_OK;  // not in the printer: nothing to cancel
 }
 
-bool print_id_status(PrinterContext& context, int print_id, void* status, ResultCode& code) {
+ExportAnswer print_id_status(PrinterContext& context, int print_id, void* status) {
     std::array<uint16_t, 4> result{};  // three values, then the status code
     const auto deliver = [&] {
         if (status != nullptr) std::memcpy(status, result.data(), sizeof result);
     };
+    const auto failed = [](ResultCode code) { return ExportAnswer{false, code}; };
     if (status != nullptr) std::memset(status, 0, sizeof result);
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return failed(code);
     JobRecords records;
-    if (!read_job_records(context, records, code)) return false;
+    if (ResultCode code = read_job_records(context, records); code != TZP_OK) return failed(code);
     const auto id = static_cast<uint16_t>(print_id);
     if (id == 0) {
-        const bool ok = printer_state(context, code);
-        result[3] = code;
+        // The printer as a whole: its state is the answer, and stored as the code.
+        ResultCode state = TZP_OK;
+        const ResultCode code = printer_state(context, state);
+        result[3] = code == TZP_OK ? state : code;
         deliver();
-        return ok;
+        return code == TZP_OK ? ExportAnswer{true, state} : failed(code);
     }
-    if ((id >> 8) != selected_index(context)) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+    if ((id >> 8) != selected_index(context)) return failed(TZP_BAD_PARAMETER);
     const uint8_t job = id & 0xFF;
-    if (!context.sender->send(packets::get_print_id_status(job), code)) return false;
+    if (ResultCode code = context.sender->send(packets::get_print_id_status(job)); code != TZP_OK) return failed(code);
     std::array<uint8_t, 300> payload{};
     uint32_t count = 0;
-    if (!context.receiver->read_payload(payload.data(), payload.size(), count, code) || count < 9) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (context.receiver->read_payload(payload.data(), payload.size(), count) != TZP_OK || count < 9)
+        return failed(TZP_USB_ERROR);
     for (size_t i = 0; i < 3; ++i) result[i] = read_le16(payload.data() + 1 + 2 * i);
-    const uint16_t state = read_le16(payload.data() + 7);
-    code = TZP_OK;
-    bool ok = true;
-    if (state == 0 || state == 0xFFFF) {
-        result[3] = 2300;
-    } else if (state == 0x0200) {
-        result[3] = 2212;
-    } else if (state == 0x0100) {
+    const uint16_t job_state = read_le16(payload.data() + 7);
+    ResultCode code = TZP_OK;
+    if (job_state == kJobUnknown || job_state == kJobCancelled) {
+        result[3] = TZP_NO_STATE_LETTER;
+    } else if (job_state == kJobFinished) {
+        result[3] = kLastStateLetter;  // m: finished
+    } else if (job_state == kJobPrinting) {
         bool waiting = false;
         for (size_t i = 0; i < 2; ++i)
             waiting = waiting || (records.job_number(i) == job && records.state(i) == kJobStateWaitingForPrinter);
-        result[3] = 2300;
+        result[3] = TZP_NO_STATE_LETTER;
         if (waiting) {
-            ResultCode state_code = TZP_OK;
-            printer_state(context, state_code);
-            result[3] = state_code;
-            if (is_usb_error(state_code)) {
+            ResultCode state = TZP_OK;
+            const ResultCode answered = printer_state(context, state);
+            result[3] = answered == TZP_OK ? state : answered;
+            if (is_usb_error(result[3])) {
                 result[3] = TZP_USB_ERROR;
                 code = TZP_USB_ERROR;
-                ok = false;
             }
         }
     } else {
         result[3] = 0;
     }
     deliver();
-    return ok;
+    return ExportAnswer{code == TZP_OK, code};
 }
 
 }  // namespace tz::lib

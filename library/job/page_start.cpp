@@ -4,6 +4,7 @@
 
 #include "core/acquisition.h"
 #include "core/command_packets.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 #include "info/printer_info_read.h"
 #include "info/status_actions.h"
@@ -21,20 +22,18 @@ constexpr size_t kSecondJobState = 53;
 
 // Both job positions taken, from a fresh status frame; a frame that cannot
 // be asked for skips the check, one that cannot be read fails.
-bool both_positions_taken(PrinterContext& context, bool& taken, ResultCode& code) {
+ResultCode both_positions_taken(PrinterContext& context, bool& taken) {
     taken = false;
-    if (!context.sender->send(packets::get_status(), code)) return true;
+    if (context.sender->send(packets::get_status()) != TZP_OK) return TZP_OK;
     std::array<uint8_t, kTimedReadSize> frame{};
     uint32_t count = 0;
-    if (!context.receiver->read_frame(frame.data(), frame.size(), count, code)) {
-        code = fold_usb_error(code);
-        return false;
-    }
+    if (ResultCode code = context.receiver->read_frame(frame.data(), frame.size(), count); code != TZP_OK)
+        return fold_usb_error(code);
     taken = count > kSecondJobState && frame[kFirstJobState] != 0 && frame[kSecondJobState] != 0;
-    return true;
+    return TZP_OK;
 }
 
-bool send_laminate_strings(PrinterContext& context, const PrintJobState& job, ResultCode& code) {
+ResultCode send_laminate_strings(PrinterContext& context, const PrintJobState& job) {
     for (const LaminateStringSlot& slot : job.laminate_strings) {
         packets::LaminateStringFields fields;
         fields.slot = slot.slot;
@@ -44,18 +43,14 @@ bool send_laminate_strings(PrinterContext& context, const PrintJobState& job, Re
         fields.value_d = slot.value_d;
         fields.text_length = std::min<uint8_t>(slot.text_length, kLaminateTextSize);
         fields.text = slot.text;
-        if (!context.sender->send(packets::set_laminate_string(fields), code)) return false;
-        ResultCode answer = TZP_OK;
+        if (ResultCode code = context.sender->send(packets::set_laminate_string(fields)); code != TZP_OK) return code;
         // An error answer is noted, not fatal; a failed transfer is.
-        if (!context.receiver->read_acknowledge(answer) && answer == TZP_USB_ERROR) {
-            code = answer;
-            return false;
-        }
+        if (context.receiver->read_acknowledge() == TZP_USB_ERROR) return TZP_USB_ERROR;
     }
-    return true;
+    return TZP_OK;
 }
 
-bool send_print_command(PrinterContext& context, const PrintJobState& job, ResultCode& code) {
+ResultCode send_print_command(PrinterContext& context, const PrintJobState& job) {
     packets::PrintCommandFields fields;
     fields.job_number = static_cast<uint8_t>(job.print_id);
     fields.copies = job.copies;
@@ -67,66 +62,51 @@ bool send_print_command(PrinterContext& context, const PrintJobState& job, Resul
     fields.offset_y = job.offset_y;
     fields.setting20 = static_cast<uint8_t>(job.setting20);
     fields.setting30 = static_cast<uint8_t>(job.setting30);
-    return context.sender->send(packets::print(fields), code) && context.receiver->read_acknowledge(code);
+    return send_and_acknowledge(context, packets::print(fields));
 }
 
-bool open_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code) {
+ResultCode open_page(PrinterContext& context, PrintSession& session, uint16_t* print_id) {
     PrintJobState& job = session.job;
     job.image.lines_processed = 0;
     job.bytes_queued = 0;
     job.bytes_written = 0;
-    if ((job.image.format != 3 && job.image.format != 4) || job.image.channels != 3) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
-    if (!printer_status(context, code)) return false;
-    if (!job.print_area_set) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+    if ((job.image.format != 3 && job.image.format != 4) || job.image.channels != 3) return TZP_BAD_PARAMETER;
+    if (ResultCode code = printer_status(context); code != TZP_OK) return code;
+    if (!job.print_area_set) return TZP_BAD_PARAMETER;
     std::array<uint8_t, kJobRecordsSize> records{};
     uint32_t size = static_cast<uint32_t>(records.size());
-    if (!read_printer_info(context, kJobRecordsTag, records.data(), &size) || size != records.size()) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
+    if (read_printer_info(context, kJobRecordsTag, records.data(), &size) != TZP_OK || size != records.size())
+        return TZP_USB_ERROR;
     job.print_id = make_print_id(context.selection.index(), next_job_number(records[0], records[9]));
     *print_id = job.print_id;
     session.stream.reset();
     bool taken = false;
-    if (!both_positions_taken(context, taken, code)) return false;
-    if (taken) {
-        code = TZP_BUSY;
-        return false;
-    }
-    if (!send_laminate_strings(context, job, code)) return false;
-    if (!send_print_command(context, job, code)) return false;
+    if (ResultCode code = both_positions_taken(context, taken); code != TZP_OK) return code;
+    if (taken) return TZP_BUSY;
+    if (ResultCode code = send_laminate_strings(context, job); code != TZP_OK) return code;
+    if (ResultCode code = send_print_command(context, job); code != TZP_OK) return code;
     session.converter->start_page();
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace
 
-bool start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code) {
-    if (print_id == nullptr) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+ResultCode start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id) {
+    if (print_id == nullptr) return TZP_BAD_PARAMETER;
     *print_id = 0;
     session.page_hold.release();  // a page never ended is given up
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    const bool ok = open_page(context, session, print_id, code);
-    if (code == TZP_REJECTED) code = TZP_BAD_PARAMETER;
-    if (ok) session.page_hold = std::move(hold);
-    return ok;
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    const ResultCode code = open_page(context, session, print_id);
+    if (code != TZP_OK) return code == TZP_REJECTED ? ResultCode{TZP_BAD_PARAMETER} : code;
+    session.page_hold = std::move(hold);
+    return TZP_OK;
 }
 
-void end_page(PrintSession& session, ResultCode& code) {
+ResultCode end_page(PrintSession& session) {
     session.job.copies = 1;
     session.page_hold.release();
-    code = TZP_OK;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

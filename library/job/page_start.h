@@ -12,14 +12,14 @@ namespace tz::lib {
 class PrintSession;
 class PrinterContext;
 
-// 0 with the print ID stored in the context and in `print_id`, and the
-// printer held; on any failure the printer is released. 1006 for a bad
-// image format or no print area, 2100 when both job positions are taken,
-// the status code when the printer is not ready, 2600 for communication
-// failures; 2601 is reported as 1006.
-bool start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id, ResultCode& code);
+// TZP_OK with the print ID stored in the session and in `print_id`, and the
+// printer held; on any failure the printer is released. TZP_BAD_PARAMETER
+// for a bad image format or no print area, TZP_BUSY when both job positions
+// are taken, the status code when the printer is not ready, TZP_USB_ERROR for
+// communication failures; TZP_REJECTED is reported as TZP_BAD_PARAMETER.
+ResultCode start_page(PrinterContext& context, PrintSession& session, uint16_t* print_id);
 
-// Copies back to 1 and the printer released. Always succeeds.
-void end_page(PrintSession& session, ResultCode& code);
+// Copies back to 1 and the printer released. Always TZP_OK.
+ResultCode end_page(PrintSession& session);
 
 }  // namespace tz::lib

@@ -36,27 +36,24 @@ void PageStream::reset() {
 }
 
 // Sends what the block holds; true when it is empty afterwards.
-bool PageStream::send_block(ResultCode& code) {
+ResultCode PageStream::send_block() {
     uint8_t* block = block_.get();
     uint32_t used = kTransferBlockSize - block_free_;
     while (used > 0) {
         uint32_t written = 0;
-        const bool ok = context_.transport->direct_write(block, used, written, code);
+        const ResultCode code = context_.transport->direct_write(block, used, written);
         written = std::min(written, used);
         std::memmove(block, block + written, used - written);
         used -= written;
         block_free_ = kTransferBlockSize - used;
-        if (!ok || written == 0) {
-            code = TZP_USB_ERROR;
-            return false;
-        }
+        if (code != TZP_OK || written == 0) return TZP_USB_ERROR;
     }
-    return true;
+    return TZP_OK;
 }
 
 // Moves one assembled line into transfer blocks, sending each block when it
 // is full or holds the page's last byte.
-bool PageStream::queue_line(const uint8_t* line, uint32_t length, ResultCode& code) {
+ResultCode PageStream::queue_line(const uint8_t* line, uint32_t length) {
     uint8_t* block = block_.get();
     while (length > 0) {
         const uint32_t free = block_free_;
@@ -66,20 +63,18 @@ bool PageStream::queue_line(const uint8_t* line, uint32_t length, ResultCode& co
         job_.bytes_queued += piece;
         line += piece;
         length -= piece;
-        if ((block_free_ == 0 || job_.bytes_queued >= job_.image.bytes_expected) && !send_block(code)) return false;
+        if (block_free_ == 0 || job_.bytes_queued >= job_.image.bytes_expected) {
+            if (ResultCode code = send_block(); code != TZP_OK) return code;
+        }
     }
-    return true;
+    return TZP_OK;
 }
 
-bool PageStream::write(const uint8_t* data, uint32_t count, ResultCode& code) {
-    code = TZP_OK;
-    if (data == nullptr || count == 0) return true;
+ResultCode PageStream::write(const uint8_t* data, uint32_t count) {
+    if (data == nullptr || count == 0) return TZP_OK;
     const uint32_t line_size = uint32_t{job_.image.width} * job_.image.channels;
-    if (line_size == 0 || line_size > kLineAssemblySize || !line_ || !block_) {
-        code = TZP_USB_ERROR;
-        return false;
-    }
-    if (!pipes_reach_printer(context_, code)) return false;
+    if (line_size == 0 || line_size > kLineAssemblySize || !line_ || !block_) return TZP_USB_ERROR;
+    if (ResultCode code = pipes_reach_printer(context_); code != TZP_OK) return code;
     uint8_t* line = line_.get();
     uint32_t& held = line_fill_;
     const uint64_t total = uint64_t{held} + count;
@@ -89,12 +84,12 @@ bool PageStream::write(const uint8_t* data, uint32_t count, ResultCode& code) {
         std::memcpy(line + held, data, take);
         data += take;
         held = 0;
-        if (!queue_line(line, line_size, code)) return false;
+        if (ResultCode code = queue_line(line, line_size); code != TZP_OK) return code;
     }
     const uint32_t rest = static_cast<uint32_t>(total % line_size);
     if (rest > held) std::memcpy(line + held, data, rest - held);
     held = rest;
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

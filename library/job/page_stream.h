@@ -34,21 +34,18 @@ public:
     void reset();
 
     // Takes `count` bytes of any size (an incomplete line waits for later
-    // calls). 2600 when a block cannot be sent: the bytes the printer took
+    // calls). TZP_USB_ERROR when a block cannot be sent: the bytes the printer took
     // are dropped from the block, the rest stays in it. A write that takes
     // only part of a block is followed by the rest, so that no byte of a page
     // is lost or sent twice.
-    bool write(const uint8_t* data, uint32_t count, ResultCode& code);
+    ResultCode write(const uint8_t* data, uint32_t count);
 
     // The converter's way in.
-    bool put(const uint8_t* bytes, uint32_t count) override {
-        ResultCode ignored = TZP_OK;
-        return write(bytes, count, ignored);
-    }
+    bool put(const uint8_t* bytes, uint32_t count) override { return write(bytes, count) == TZP_OK; }
 
 private:
-    bool send_block(ResultCode& code);
-    bool queue_line(const uint8_t* line, uint32_t length, ResultCode& code);
+    ResultCode send_block();
+    ResultCode queue_line(const uint8_t* line, uint32_t length);
 
     PrinterContext& context_;
     PrintJobState& job_;

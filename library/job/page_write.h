@@ -10,11 +10,11 @@ namespace tz::lib {
 class PrintSession;
 class PrinterContext;
 
-// A null pointer, a null count or a count of 0 succeeds at once. 2000 with
-// no printer selected; 1006, with nothing sent, before an image format was
-// accepted or outside a page. Whole lines are converted, any other count
-// goes on as it is; `*count` becomes the bytes taken, or 0 with 2600 on a
-// failure (the page stays open).
-bool write_page(PrinterContext& context, PrintSession& session, const void* data, uint32_t* count, ResultCode& code);
+// A null pointer, a null count or a count of 0 succeeds at once.
+// TZP_NOT_RECOGNISED with no printer selected; TZP_BAD_PARAMETER, with
+// nothing sent, before an image format was accepted or outside a page. Whole
+// lines are converted, any other count goes on as it is; `*count` becomes the
+// bytes taken, or 0 with TZP_USB_ERROR on a failure (the page stays open).
+ResultCode write_page(PrinterContext& context, PrintSession& session, const void* data, uint32_t* count);
 
 }  // namespace tz::lib

@@ -35,24 +35,19 @@ bool print_area_fits(const PrintAreaSize& area, const uint8_t* media, uint32_t c
     return area.width <= largest_width && area.height <= largest_height;
 }
 
-bool set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size, ResultCode& code) {
+ResultCode set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size) {
     job.print_area_set = false;
     PrintAreaSize area;
-    if (size == nullptr || !parse_print_area(record, *size, area)) {
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+    if (size == nullptr || !parse_print_area(record, *size, area)) return TZP_BAD_PARAMETER;
     std::array<uint8_t, kMediaBufferSize> media{};
     uint32_t count = media.size();
-    if (!read_printer_info(context, info::kTagMedia, media.data(), &count) || !print_area_fits(area, media.data(), count)) {
-        code = TZP_NO_PAPER_INFO;
-        return false;
-    }
+    if (read_printer_info(context, info::kTagMedia, media.data(), &count) != TZP_OK ||
+        !print_area_fits(area, media.data(), count))
+        return TZP_NO_PAPER_INFO;
     job.area_width = area.width;
     job.area_height = area.height;
     job.print_area_set = true;
-    code = TZP_OK;
-    return true;
+    return TZP_OK;
 }
 
 }  // namespace tz::lib

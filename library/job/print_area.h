@@ -26,9 +26,9 @@ bool parse_print_area(const uint8_t* record, uint32_t size, PrintAreaSize& area)
 // larger than the media's.
 bool print_area_fits(const PrintAreaSize& area, const uint8_t* media, uint32_t count);
 
-// Clears the print-area flag, then checks and stores the area: 1006 for a
-// short record, 2301 when the media cannot be read or the area does not suit
-// it. The caller holds the printer.
-bool set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size, ResultCode& code);
+// Clears the print-area flag, then checks and stores the area:
+// TZP_BAD_PARAMETER for a short record, TZP_NO_PAPER_INFO when the media
+// cannot be read or the area does not suit it. The caller holds the printer.
+ResultCode set_print_area(PrinterContext& context, PrintJobState& job, const uint8_t* record, const uint32_t* size);
 
 }  // namespace tz::lib

@@ -13,6 +13,7 @@ struct PrintJobState;
 
 // `size` points at the record's length; only tags 0 and 26 look at it. The
 // printer's acknowledgement codes are passed on unchanged.
-bool write_printer_info(PrinterContext& context, PrintJobState& job, int tag, const void* data, const uint32_t* size, ResultCode& code);
+ResultCode write_printer_info(PrinterContext& context, PrintJobState& job, int tag, const void* data,
+                              const uint32_t* size);
 
 }  // namespace tz::lib

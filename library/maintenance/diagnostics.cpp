@@ -6,6 +6,7 @@
 
 #include "core/acquisition.h"
 #include "core/command_packets.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 #include "core/selection.h"
 
@@ -21,63 +22,50 @@ inline constexpr uint8_t kEveryDiagnosis = 1;
 
 }  // namespace
 
-bool get_diagnostic(PrinterContext& context, void* buffer, uint32_t* size, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    if (buffer == nullptr) {
-        code = TZP_OK;
-        return true;
-    }
-    if (size == nullptr) {  // no capacity given: nothing can be delivered
-        code = TZP_BAD_PARAMETER;
-        return false;
-    }
+ResultCode get_diagnostic(PrinterContext& context, void* buffer, uint32_t* size) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    if (buffer == nullptr) return TZP_OK;
+    if (size == nullptr) return TZP_BAD_PARAMETER;  // no capacity given: nothing can be delivered
     *size = std::min(*size, kDiagnosisResultLimit);
-    if (!context.sender->send(packets::batch_diagnosis_result(), code)) {
-        code = fold_usb_error(code);
-        return false;
-    }
+    if (ResultCode code = context.sender->send(packets::batch_diagnosis_result()); code != TZP_OK)
+        return fold_usb_error(code);
     std::array<uint8_t, kTimedReadSize> payload{};
     std::array<uint8_t, kBatchArea> area{};
     uint32_t count = 0;
-    bool ok = context.receiver->read_payload(payload.data(), payload.size(), count, code);
-    if (ok) {
+    ResultCode code = context.receiver->read_payload(payload.data(), payload.size(), count);
+    if (code == TZP_OK) {
         // Bytes the printer did not send stay zero.
         std::copy_n(payload.begin(), std::min<size_t>(count, area.size()), area.begin());
     } else {
-        area.fill(0);
+        // An answer other than the result: the diagnosis is still running.
         code = is_usb_error(code) ? ResultCode{TZP_USB_ERROR} : ResultCode{TZP_DIAGNOSIS_RUNNING};
     }
     // Byte 0 of the result is the printer's own; the caller gets what follows.
     std::memcpy(buffer, area.data() + 1, *size);
-    code = fold_usb_error(code);
-    return ok;
+    return code;
 }
 
-bool set_diagnostic(PrinterContext& context, int mode, int first, int second, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
+ResultCode set_diagnostic(PrinterContext& context, int mode, int first, int second) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
     uint8_t mode_byte = static_cast<uint8_t>(mode);
     if (mode_byte == kEveryDiagnosis) first = second = 0;
-    bool ok = context.sender->send(
-                  packets::self_diagnosis(mode_byte, static_cast<uint8_t>(first), static_cast<uint8_t>(second)), code) &&
-              context.receiver->read_acknowledge(code);
-    code = fold_rejected(code);
-    return ok;
+    return fold_rejected(send_and_acknowledge(
+        context, packets::self_diagnosis(mode_byte, static_cast<uint8_t>(first), static_cast<uint8_t>(second))));
 }
 
-bool command_diagnostic(PrinterContext& context, int mode, int first, int second, void* buffer, ResultCode& code) {
-    if (!pipes_reach_printer(context, code)) return false;
-    if (!context.sender->send(packets::self_diagnosis(static_cast<uint8_t>(mode), static_cast<uint8_t>(first),
-                                                      static_cast<uint8_t>(second)),
-                              code))
-        return false;
+ResultCode command_diagnostic(PrinterContext& context, int mode, int first, int second, void* buffer) {
+    if (ResultCode code = pipes_reach_printer(context); code != TZP_OK) return code;
+    ResultCode code = context.sender->send(
+        packets::self_diagnosis(static_cast<uint8_t>(mode), static_cast<uint8_t>(first), static_cast<uint8_t>(second)));
+    if (code != TZP_OK) return code;
     std::array<uint8_t, kTimedReadSize> payload{};
     uint32_t count = 0;
-    bool ok = context.receiver->read_payload(payload.data(), payload.size(), count, code);
-    if (ok && buffer != nullptr)
+    code = context.receiver->read_payload(payload.data(), payload.size(), count);
+    if (code == TZP_OK && buffer != nullptr)
         std::memcpy(buffer, payload.data(), std::min<size_t>({count, payload.size(), kCommandAnswerLimit}));
-    return ok;
+    return code;
 }
 
 }  // namespace tz::lib

@@ -14,11 +14,11 @@ inline constexpr uint32_t kDiagnosisResultLimit = 37;
 
 // Result bytes 1.. of the batch result into `buffer`; `size` is the capacity
 // in and the number delivered out (at most 37). A null buffer asks nothing.
-bool get_diagnostic(PrinterContext& context, void* buffer, uint32_t* size, ResultCode& code);
+ResultCode get_diagnostic(PrinterContext& context, void* buffer, uint32_t* size);
 // Starts a diagnosis; mode 1 (every diagnosis) always goes with arguments 0, 0.
-bool set_diagnostic(PrinterContext& context, int mode, int first, int second, ResultCode& code);
+ResultCode set_diagnostic(PrinterContext& context, int mode, int first, int second);
 // Sends the diagnosis command as given, without taking the printer, and hands
 // back the printer's whole answer payload (at most 512 bytes).
-bool command_diagnostic(PrinterContext& context, int mode, int first, int second, void* buffer, ResultCode& code);
+ResultCode command_diagnostic(PrinterContext& context, int mode, int first, int second, void* buffer);
 
 }  // namespace tz::lib

@@ -2,16 +2,15 @@
 
 #include "core/acquisition.h"
 #include "core/command_packets.h"
+#include "core/exchange.h"
 #include "core/printer_context.h"
 
 namespace tz::lib {
 
-bool reset_error_history(PrinterContext& context, ResultCode& code) {
-    PrinterHold hold = acquire_printer(context, code);
-    if (!hold.held()) return false;
-    bool ok = context.sender->send(packets::reset_error_log(), code) && context.receiver->read_acknowledge(code);
-    code = fold_usb_error(code);
-    return ok;
+ResultCode reset_error_history(PrinterContext& context) {
+    PrinterHold hold;
+    if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return code;
+    return fold_usb_error(send_and_acknowledge(context, packets::reset_error_log()));
 }
 
 }  // namespace tz::lib

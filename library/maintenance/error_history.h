@@ -8,6 +8,6 @@ namespace tz::lib {
 class PrinterContext;
 
 // Clears the printer's error log.
-bool reset_error_history(PrinterContext& context, ResultCode& code);
+ResultCode reset_error_history(PrinterContext& context);
 
 }  // namespace tz::lib

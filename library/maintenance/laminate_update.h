@@ -14,6 +14,6 @@ inline constexpr uint64_t kLaminateFileLimit = 256ull * 1024 * 1024;
 
 // Announces the file to the printer under `target` and sends its bytes,
 // holding the printer from the announcement to the last byte.
-bool update_laminate(PrinterContext& context, int target, const char* path, ResultCode& code);
+ExportAnswer update_laminate(PrinterContext& context, int target, const char* path);
 
 }  // namespace tz::lib

@@ -6,8 +6,7 @@
 
 namespace tz::lib {
 
-bool is_supported_model(PrinterContext& context, ResultCode& code) {
-    code = TZP_OK;
+bool is_supported_model(const PrinterContext& context) {
     const uint8_t index = context.selection.index();
     // A stale selection's entry may hold another device by now.
     if (index >= kDeviceTableSize || !selection_current(context)) return false;

@@ -9,6 +9,6 @@ class PrinterContext;
 
 // True when a printer is selected and its device table entry holds the
 // supported model key. Nothing is sent; the code stays 0.
-bool is_supported_model(PrinterContext& context, ResultCode& code);
+bool is_supported_model(const PrinterContext& context);
 
 }  // namespace tz::lib

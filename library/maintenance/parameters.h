@@ -10,9 +10,9 @@ namespace tz::lib {
 class PrinterContext;
 
 // Writes one parameter; a value or number the printer refuses is 1006.
-bool set_parameter(PrinterContext& context, int number, int32_t value, ResultCode& code);
+ResultCode set_parameter(PrinterContext& context, int number, int32_t value);
 // Reads one parameter into 4 bytes (little-endian, as the printer sends it);
 // the buffer is only written when the printer answered with the value.
-bool get_parameter(PrinterContext& context, int number, void* buffer, ResultCode& code);
+ResultCode get_parameter(PrinterContext& context, int number, void* buffer);
 
 }  // namespace tz::lib

@@ -115,12 +115,12 @@ struct WorkerSetup {
 bool read_serial(string& got, uint16_t& code) {
     tz::lib::PrinterContext* context = tz::lib::calling_context();
     if (context == nullptr) return code = TZP_NO_CONTEXT, false;
-    tz::lib::PrinterHold hold = tz::lib::acquire_printer(*context, code);
-    if (!hold.held()) return false;
+    tz::lib::PrinterHold hold;
+    if ((code = tz::lib::acquire_printer(*context, hold)) != TZP_OK) return false;
     uint8_t payload[tz::lib::kTimedReadSize] = {};
     uint32_t count = 0;
-    if (!context->sender->send(tz::lib::packets::get_serial(), code) ||
-        !context->receiver->read_payload(payload, sizeof payload, count, code))
+    if ((code = context->sender->send(tz::lib::packets::get_serial())) != TZP_OK ||
+        (code = context->receiver->read_payload(payload, sizeof payload, count)) != TZP_OK)
         return false;
     got.assign(reinterpret_cast<const char*>(payload), count);
     for (char& c : got) if (c < 0x21 || c > 0x7E) c = '?';

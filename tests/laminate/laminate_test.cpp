@@ -155,8 +155,8 @@ TEST(Laminate, PrinterHeldByAnotherProcessFailsWith1500) {
     tzpusb_selectPrinterSN("TZ000101", &code);
     ASSERT_EQ(code, 0);
     {
-        lib::ResultCode held = 0;
-        lib::PrinterHold hold = lib::acquire_printer(*lib::calling_context(), held);
+        lib::PrinterHold hold;
+        const lib::ResultCode held = lib::acquire_printer(*lib::calling_context(), hold);
         ASSERT_TRUE(hold.held()) << held;
         WorkFolder folder;
         folder.write("pattern.ini", "[LAMINATE]\nPATTERN=pattern.bin\nTARGET=16\n");

@@ -98,12 +98,12 @@ TEST(Acquisition, NothingSelectedGives2000) {
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
     my_context().selection.clear();
-    ResultCode code = 0;
-    EXPECT_FALSE(acquire_printer(my_context(), code).held());
-    EXPECT_EQ(code, TZP_NOT_RECOGNISED);
+    PrinterHold hold;
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_NOT_RECOGNISED);
+    EXPECT_FALSE(hold.held());
     tz::test::point_selection_at(7);  // an entry without a device
-    EXPECT_FALSE(acquire_printer(my_context(), code).held());
-    EXPECT_EQ(code, TZP_NOT_RECOGNISED);
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_NOT_RECOGNISED);
+    EXPECT_FALSE(hold.held());
 }
 
 TEST(Acquisition, OwnerMayTakeItAgainOtherThreadsWait500ms) {
@@ -112,20 +112,20 @@ TEST(Acquisition, OwnerMayTakeItAgainOtherThreadsWait500ms) {
     OpenLibrary library;
     ASSERT_TRUE(library.ok());
     ASSERT_TRUE(tz::test::at_least_slots(2));
-    ResultCode code = 0xFFFF;
-    PrinterHold outer = acquire_printer(my_context(), code);
-    ASSERT_EQ(code, TZP_OK);
+    PrinterHold outer;
+    ASSERT_EQ(acquire_printer(my_context(), outer), TZP_OK);
     {
-        PrinterHold inner = acquire_printer(my_context(), code);
+        PrinterHold inner;
+        EXPECT_EQ(acquire_printer(my_context(), inner), TZP_OK);
         EXPECT_TRUE(inner.held());
-        EXPECT_EQ(code, TZP_OK);
     }
     auto other_thread_code = [] {
         ResultCode theirs = 0xFFFF;
         std::thread other([&] {
             uint16_t opened;
             tzpusb_open(&opened);
-            PrinterHold hold = acquire_printer(*tz::lib::calling_context(), theirs);
+            PrinterHold hold;
+            theirs = acquire_printer(*tz::lib::calling_context(), hold);
             tzpusb_close();
         });
         other.join();
@@ -146,13 +146,13 @@ TEST(Acquisition, PrinterHeldByAnotherProcessGives1500) {
     ASSERT_TRUE(library.ok());
     Holder holder("SN000001");
     ASSERT_EQ(holder.first_line(), "held 0");
-    ResultCode code = 0;
-    EXPECT_FALSE(acquire_printer(my_context(), code).held());
-    EXPECT_EQ(code, TZP_PRINTER_IN_USE);
+    PrinterHold hold;
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_PRINTER_IN_USE);
+    EXPECT_FALSE(hold.held());
     holder.let_go();
     EXPECT_EQ(holder.wait_exit(), 0);
-    EXPECT_TRUE(acquire_printer(my_context(), code).held());
-    EXPECT_EQ(code, TZP_OK);
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_OK);
+    EXPECT_TRUE(hold.held());
 }
 
 TEST(Acquisition, AfterTheHolderIsKilledTheNextGets1500AndTheOneAfterSucceeds) {
@@ -163,12 +163,10 @@ TEST(Acquisition, AfterTheHolderIsKilledTheNextGets1500AndTheOneAfterSucceeds) {
     Holder holder("SN000001");
     ASSERT_EQ(holder.first_line(), "held 0");
     holder.kill_hard();
-    ResultCode code = 0;
-    EXPECT_FALSE(acquire_printer(my_context(), code).held());
-    EXPECT_EQ(code, TZP_PRINTER_IN_USE);  // abandoned: this one gives way
-    PrinterHold hold = acquire_printer(my_context(), code);
+    PrinterHold hold;
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_PRINTER_IN_USE);  // abandoned: this one gives way
+    EXPECT_EQ(acquire_printer(my_context(), hold), TZP_OK);
     EXPECT_TRUE(hold.held());
-    EXPECT_EQ(code, TZP_OK);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     {
-        tz::lib::ResultCode acquired = 0;
-        tz::lib::PrinterHold hold = tz::lib::acquire_printer(*tz::lib::calling_context(), acquired);
+        tz::lib::PrinterHold hold;
+        const tz::lib::ResultCode acquired = tz::lib::acquire_printer(*tz::lib::calling_context(), hold);
         std::printf("%s %u\n", hold.held() ? "held" : "refused", acquired);
         std::fflush(stdout);
         pollfd p{0, POLLIN, 0};

@@ -34,10 +34,9 @@ TEST(StatusMonitor, UnpluggedSelectedPrinterIsDeselectedWithinASecond) {
     EXPECT_EQ(my_context().selection.load().write_pipe, -1);
     EXPECT_EQ(my_context().selection.load().read_pipe, -1);
 
-    tz::lib::ResultCode code = 0;
-    tz::lib::PrinterHold hold = tz::lib::acquire_printer(my_context(), code);
+    tz::lib::PrinterHold hold;
+    EXPECT_EQ(tz::lib::acquire_printer(my_context(), hold), TZP_NOT_RECOGNISED);
     EXPECT_FALSE(hold.held());
-    EXPECT_EQ(code, TZP_NOT_RECOGNISED);
 }
 
 TEST(StatusMonitor, SelectedPrinterSweptFirstIsStillDeselected) {
@@ -90,9 +89,8 @@ TEST(StatusMonitor, PrinterThatComesBackIsFoundByTheNextList) {
     uint16_t code = 0xFFFF;
     tzpusb_selectPrinterSN("SN000001", &code);
     EXPECT_EQ(code, TZP_OK);
-    tz::lib::ResultCode acquired = 0xFFFF;
-    tz::lib::PrinterHold hold = tz::lib::acquire_printer(my_context(), acquired);
-    EXPECT_EQ(acquired, TZP_OK);
+    tz::lib::PrinterHold hold;
+    EXPECT_EQ(tz::lib::acquire_printer(my_context(), hold), TZP_OK);
 }
 
 }  // namespace
