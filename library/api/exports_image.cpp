@@ -24,7 +24,7 @@ TZ_EXPORT int tzpusb_setIcctable(const char* src_profile, const char* dst_profil
     return forward(result, [=](PrinterContext& context) {
         const uint8_t* const tables[6] = {t1, t2, t3, t4, t5, t6};
         PrintSession& session = print_session(context);
-        return set_icc_table(session.tables, session.color, session.job.image.channels, src_profile, dst_profile, intent,
-                             tables);
+        return set_icc_table(session.tables, session.color, session.job.image.channels, src_profile, dst_profile,
+                             intent, tables);
     });
 }

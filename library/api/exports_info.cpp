@@ -15,7 +15,7 @@ TZ_EXPORT int tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
     try {
         PrinterContext* context = calling_context();
         if (context == nullptr) {
-            // Every listed printer gets 1501.
+            // Every listed printer gets TZP_NO_CONTEXT.
             for (int i = 0; indexes != nullptr && codes != nullptr && i < 128 && indexes[i] != 0xFF; ++i)
                 codes[i] = TZP_NO_CONTEXT;
             return 0;

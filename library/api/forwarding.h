@@ -1,5 +1,5 @@
 // How an export reaches the calling thread's context: find it, run the
-// operation, store its code. A thread without a context gets 1501.
+// operation, store its code. A thread without a context gets TZP_NO_CONTEXT.
 #pragma once
 
 #include <new>

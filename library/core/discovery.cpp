@@ -18,7 +18,8 @@ constexpr size_t kSerialOffset = 110;
 // How long enumeration waits for a printer another process is using.
 constexpr uint32_t kEnumerationWaitMs = 500;
 
-// The device's cross-process mutex: the device name from its fifth character on.
+// The device's cross-process mutex: the device name from its fifth character
+// on.
 std::shared_ptr<platform::NamedMutex> open_device_mutex(const char* name) {
     size_t length = ::strnlen(name, kDeviceNameSize);
     if (length <= 4) return nullptr;
@@ -47,8 +48,8 @@ bool valid_handle(int handle) { return handle >= 0 && handle < kDeviceTableSize;
 
 // The context's selection after a look at the devices: kept when its entry
 // still holds the same connection, moved to the new connection when the same
-// printer came back into the entry, and left stale (operations give 2000)
-// when another printer took the entry.
+// printer came back into the entry, and left stale (operations give
+// TZP_NOT_RECOGNISED) when another printer took the entry.
 void reselect_after_enumeration(PrinterContext& context, uint8_t selected) {
     if (selected >= kDeviceTableSize) return;
     DeviceEntry& entry = device_table()[selected];
@@ -111,8 +112,9 @@ uint16_t enumerate(PrinterContext& context, uint8_t* list) {
                 if (usb.GetDeviceIDString(handle, id, &size) == 1) {
                     Serial serial;
                     std::memcpy(serial.data(), id + kSerialOffset, kSerialSize);
-                    // The context's pipe fields stay on the printer it selected:
-                    // its own thread may be talking to that printer right now.
+                    // The context's pipe fields stay on the printer it
+                    // selected: its own thread may be talking to that printer
+                    // right now.
                     entry.set_serial(serial);
                     list[count++] = static_cast<uint8_t>(handle);
                     listed = true;

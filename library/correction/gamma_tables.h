@@ -17,9 +17,10 @@ inline constexpr size_t kGammaTableSize = 256;
 // are skipped.
 void make_gamma(int gamma_x100, uint8_t* t1, uint8_t* t2, uint8_t* t3);
 
-// Reads 256 bytes into each of the three tables from the file at `path`;
-// bytes after the 768th are ignored. 1005 for a file that cannot be opened or
-// is short (the tables read before stay filled), 1006 for a null table.
+// Reads 256 bytes into each of the three tables from the file at `path`; bytes
+// after the 768th are ignored. TZP_FILE_ERROR for a file that cannot be opened
+// or is short (the tables read before stay filled), TZP_BAD_PARAMETER for a
+// null table.
 ResultCode read_gamma_file(const char* path, uint8_t* t1, uint8_t* t2, uint8_t* t3);
 
 }  // namespace tz::lib

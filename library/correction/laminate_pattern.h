@@ -14,8 +14,8 @@ class PrinterContext;
 inline constexpr uint32_t kLaminatePatternBytes = 9166080;
 
 // Kind 0: sends the caller's kLaminatePatternBytes bytes. Kind 2: resets the
-// pattern and ignores `data`. Any other kind, or no data for a download: 1006
-// before any traffic.
+// pattern and ignores `data`. Any other kind, or no data for a download:
+// TZP_BAD_PARAMETER before any traffic.
 ResultCode set_laminate_pattern(PrinterContext& context, int kind, const void* data);
 
 }  // namespace tz::lib

@@ -75,7 +75,8 @@ ExportAnswer get_printer_tone_curve(PrinterContext& context, int type, int kind,
     if (ResultCode code = acquire_printer(context, hold); code != TZP_OK) return failed(code);
     if ((type != 1 && type != 2) || !valid_kind(kind) || values == nullptr) return failed(TZP_BAD_PARAMETER);
     uint16_t announced = 0;
-    ResultCode code = context.sender->send(packets::read_tone_curve(static_cast<uint8_t>(type), static_cast<uint8_t>(kind)));
+    ResultCode code =
+        context.sender->send(packets::read_tone_curve(static_cast<uint8_t>(type), static_cast<uint8_t>(kind)));
     if (code == TZP_OK) code = context.receiver->read_size(announced);
     if (code != TZP_OK) return failed(fold_usb_error(code));
     auto* out = reinterpret_cast<uint8_t*>(values);

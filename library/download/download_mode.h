@@ -24,13 +24,13 @@ struct DownloadTransfer {
 // How long the printer is given after an announcement before data follows.
 inline constexpr uint32_t kAfterAnnouncementMs = 300;
 
-// These calls need a context opened for download (else 1006) with the
-// supported printer selected (else 2000, nothing sent). They do not hold the
-// printer.
+// These calls need a context opened for download (else TZP_BAD_PARAMETER) with
+// the supported printer selected (else TZP_NOT_RECOGNISED, nothing sent). They
+// do not hold the printer.
 ResultCode start_download_mode(PrinterContext& context, DownloadSession& session, int kind, int restart,
                                uint32_t length);
 // Sends `*length` bytes from image + bytes sent; `*length` becomes what this
-// call sent. A write that fails or takes less than its piece is 2600.
+// call sent. A write that fails or takes less than its piece is TZP_USB_ERROR.
 ResultCode continue_download(PrinterContext& context, DownloadSession& session, const void* image, uint32_t* length);
 ResultCode end_download_mode(PrinterContext& context, DownloadSession& session);
 

@@ -13,8 +13,8 @@ namespace tz::lib {
 
 class DownloadSession {
 public:
-    // Makes both when the library is opened for download (1000 when memory
-    // is short); an open for printing leaves them as they are.
+    // Makes both when the library is opened for download (TZP_NO_MEMORY when
+    // memory is short); an open for printing leaves them as they are.
     ResultCode ready(bool for_download);
     void release();
 

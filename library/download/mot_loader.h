@@ -12,8 +12,8 @@ namespace tz::lib {
 class MotReader;
 class DownloadSession;
 
-// The largest image a caller is given; a file whose data spans more is 1000
-// before anything is allocated.
+// The largest image a caller is given; a file whose data spans more is
+// TZP_NO_MEMORY before anything is allocated.
 inline constexpr uint32_t kMotImageLimit = 256u << 20;
 
 struct MotImage {
@@ -24,13 +24,14 @@ struct MotImage {
     uint32_t end = 0;    // address of the last byte
 };
 
-// Loads `path` with `reader`, reading blocks of `block_size` bytes: 3003 for
-// a file with no data byte; the codes of a load pass otherwise.
+// Loads `path` with `reader`, reading blocks of `block_size` bytes:
+// TZP_MOT_ADDRESS for a file with no data byte; the codes of a load pass
+// otherwise.
 ResultCode load_mot(MotReader& reader, const char* path, uint32_t block_size, MotImage& image);
 
-// The context's reader loads `path`. 1006 on a context opened without the
-// download objects; 3003 for a file with no data byte; the codes of a load
-// pass otherwise.
+// The context's reader loads `path`. TZP_BAD_PARAMETER on a context opened
+// without the download objects; TZP_MOT_ADDRESS for a file with no data byte;
+// the codes of a load pass otherwise.
 ResultCode load_mot_file(DownloadSession& session, const char* path, MotImage& image);
 
 void dispose_mot_image(void* bytes);

@@ -22,7 +22,8 @@ public:
     MotReader(const MotReader&) = delete;
     MotReader& operator=(const MotReader&) = delete;
 
-    // Opens an existing file for reading (1005) and allocates the read block (1000).
+    // Opens an existing file for reading (TZP_FILE_ERROR) and allocates the
+    // read block (TZP_NO_MEMORY).
     ResultCode open(const char* path, uint32_t block_size);
     // Gives back the block and closes the file.
     void close();

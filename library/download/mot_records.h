@@ -34,12 +34,12 @@ struct MotLoadRequest {
     size_t header_length = 0;
 };
 
-// Runs one pass: builds the image when not scan only (1000 when it cannot be
-// allocated), opens the file (1005), parses every record and adds up the
-// image. The first failing record ends the pass with its code (3001 syntax,
-// 3002 checksum, 3003 address outside the window, 1005 the file ends inside a
-// record or cannot be read); no image survives a failure. The file is closed
-// in every case.
+// Runs one pass: builds the image when not scan only (TZP_NO_MEMORY when it
+// cannot be allocated), opens the file (TZP_FILE_ERROR), parses every record
+// and adds up the image. The first failing record ends the pass with its code
+// (TZP_MOT_SYNTAX syntax, TZP_MOT_CHECKSUM checksum, TZP_MOT_ADDRESS address
+// outside the window, TZP_FILE_ERROR the file ends inside a record or cannot be
+// read); no image survives a failure. The file is closed in every case.
 ResultCode load_pass(MotReader& reader, MotLoadRequest& request);
 
 }  // namespace tz::lib

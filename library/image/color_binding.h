@@ -59,12 +59,13 @@ public:
     void release_world();
     uint32_t world() const { return world_; }
 
-    // Under the colour lock: disposes of any world, then makes one from the
-    // two stored profile paths, whose colour spaces must suit the input and
-    // output types (3: RGB, 4: CMYK, other: any), with `intent_given` (stored;
-    // passed on when 0..3, else 0) and the 1280-byte table block. Not loaded:
-    // 1003 (no lock taken); a path empty or a colour space that does not fit:
-    // 1006; a profile that does not open: 1005; no world returned: 1000.
+    // Under the colour lock: disposes of any world, then makes one from the two
+    // stored profile paths, whose colour spaces must suit the input and output
+    // types (3: RGB, 4: CMYK, other: any), with `intent_given` (stored; passed
+    // on when 0..3, else 0) and the 1280-byte table block. Not loaded:
+    // TZP_NO_COLOR_LIBRARY (no lock taken); a path empty or a colour space that
+    // does not fit: TZP_BAD_PARAMETER; a profile that does not open:
+    // TZP_FILE_ERROR; no world returned: TZP_NO_MEMORY.
     ResultCode create_world(int input_type, int output_type, uint16_t intent_given, const uint8_t* tables);
 
     uint16_t intent = 0;

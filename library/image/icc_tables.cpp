@@ -22,8 +22,8 @@ bool store_path(std::array<char, kProfilePathSize>& field, const char* path) {
 
 }  // namespace
 
-ResultCode set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path, const char* destination_path, int intent,
-                   const uint8_t* const (&tables)[6]) {
+ResultCode set_icc_table(ConversionTables& conversion, ColorBinding& color, int channels, const char* source_path,
+                         const char* destination_path, int intent, const uint8_t* const (&tables)[6]) {
     for (int i = 0; i < 6; ++i) {
         ChannelTable& table = i < 3 ? conversion.input.t[i] : conversion.output.t[i - 3];
         table = identity_table();

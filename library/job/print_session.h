@@ -26,8 +26,9 @@ public:
     PrintSession& operator=(const PrintSession&) = delete;
 
     // Binds the colour library (`bind_color`: not for a download open), then
-    // sizes the page stream and the converter: 1003 without the colour
-    // library, 1000 when memory is short. Again: everything is in place.
+    // sizes the page stream and the converter: TZP_NO_COLOR_LIBRARY without the
+    // colour library, TZP_NO_MEMORY when memory is short. Again: everything is
+    // in place.
     ResultCode ready(bool bind_color);
     // Gives the printer back, frees the write path, unbinds the colour library.
     void release();

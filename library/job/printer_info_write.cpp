@@ -40,9 +40,10 @@ ResultCode write_tag(PrinterContext& context, PrintJobState& job, uint16_t tag, 
         job.laminate_strings[slot - 1] = parse_laminate_slot(slot, data);
         return TZP_OK;
     }
-    if (info::is_parameter_tag(tag))
-        return send_and_acknowledge(context,
-                                    packets::set_parameter(info::parameter_number(tag), info::parameter_value(tag, data)));
+    if (info::is_parameter_tag(tag)) {
+        const uint8_t number = info::parameter_number(tag);
+        return send_and_acknowledge(context, packets::set_parameter(number, info::parameter_value(tag, data)));
+    }
     if (tag == info::kTagOperationButton) {
         const uint16_t value = first_u16(data);
         if (value > kOperationButtonLimit) return TZP_BAD_PARAMETER;

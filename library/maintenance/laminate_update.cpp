@@ -32,7 +32,8 @@ ExportAnswer update_laminate(PrinterContext& context, int target, const char* pa
     if (size > 0 && !file.read(reinterpret_cast<char*>(content.get()), size)) return failed(TZP_FILE_ERROR);
     file.close();
 
-    const ResultCode announced = send_and_acknowledge(context, packets::update(static_cast<uint8_t>(target), 0, 0, size));
+    const ResultCode announced =
+        send_and_acknowledge(context, packets::update(static_cast<uint8_t>(target), 0, 0, size));
     if (announced != TZP_OK) return failed(fold_usb_error(announced));
     // An empty file writes no data piece: a failure that keeps the
     // acknowledgement's code.

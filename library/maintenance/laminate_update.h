@@ -9,7 +9,7 @@ namespace tz::lib {
 
 class PrinterContext;
 
-// Largest file the update takes into memory; a larger one is 1000.
+// Largest file the update takes into memory; a larger one is TZP_NO_MEMORY.
 inline constexpr uint64_t kLaminateFileLimit = 256ull * 1024 * 1024;
 
 // Announces the file to the printer under `target` and sends its bytes,

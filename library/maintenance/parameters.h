@@ -9,7 +9,8 @@ namespace tz::lib {
 
 class PrinterContext;
 
-// Writes one parameter; a value or number the printer refuses is 1006.
+// Writes one parameter; a value or number the printer refuses is
+// TZP_BAD_PARAMETER.
 ResultCode set_parameter(PrinterContext& context, int number, int32_t value);
 // Reads one parameter into 4 bytes (little-endian, as the printer sends it);
 // the buffer is only written when the printer answered with the value.

@@ -25,7 +25,8 @@ ExportAnswer send_raw_data(PrinterContext& context, const void* data, const uint
 
 ResultCode send_command(PrinterContext& context, const void* command, uint32_t length, void* answer,
                         uint32_t* answer_length) {
-    if (answer == nullptr || answer_length == nullptr) return TZP_BAD_PARAMETER;  // nowhere for the answer: nothing is sent
+    // Nowhere for the answer: nothing is sent.
+    if (answer == nullptr || answer_length == nullptr) return TZP_BAD_PARAMETER;
     if (ResultCode code = pipes_reach_printer(context); code != TZP_OK) return code;
     uint32_t written = 0;
     const auto* bytes = static_cast<const uint8_t*>(command);
