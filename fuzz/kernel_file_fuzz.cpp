@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "correction/mtf_file.h"
 #include "image/mtf_kernel.h"
 #include "image/sharpen.h"
 
@@ -21,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     int32_t coefficients[tz::lib::MtfKernel::kSize + 1];
     coefficients[tz::lib::MtfKernel::kSize] = 0x5A5A5A5A;  // must stay untouched
-    tz::lib::ResultCode code = 0;
-    const bool ok = tz::lib::read_kernel_file(path.c_str(), coefficients, code);
-    if (ok != (code == TZP_OK) || (!ok && code != TZP_FILE_ERROR)) __builtin_trap();
+    const tz::lib::ResultCode code = tz::lib::read_kernel_file(path.c_str(), coefficients);
+    const bool ok = code == TZP_OK;
+    if (!ok && code != TZP_FILE_ERROR) __builtin_trap();
     if (coefficients[tz::lib::MtfKernel::kSize] != 0x5A5A5A5A) __builtin_trap();
     if (ok) {
         tz::lib::MtfKernel kernel;

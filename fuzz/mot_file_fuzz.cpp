@@ -30,7 +30,8 @@ struct Result {
 Result load(uint32_t block_size) {
     tz::lib::MotReader reader;
     Result result;
-    result.ok = tz::lib::load_mot(reader, input_path().c_str(), block_size, result.image, result.code);
+    result.code = tz::lib::load_mot(reader, input_path().c_str(), block_size, result.image);
+    result.ok = result.code == TZP_OK;
     return result;
 }
 

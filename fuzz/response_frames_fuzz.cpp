@@ -32,17 +32,17 @@ void through_receiver(const uint8_t* data, size_t size) {
     uint32_t count = 0;
     uint16_t length = 0;
     uint8_t short_length = 0;
-    tz::lib::ResultCode code = 0;
+    tz::lib::ResultCode state = 0;
     int which = size > 0 ? data[0] % 7 : 0;
     if (::send(fds[1], data, sent, 0) < 0) return;
     switch (which) {
-        case 0: receiver.read_status(code); break;
-        case 1: receiver.read_state(code); break;
-        case 2: receiver.read_size(length, code); break;
-        case 3: receiver.read_acknowledge(code); break;
-        case 4: receiver.read_frame(out, sizeof out, count, code); break;
-        case 5: receiver.read_payload(out, sizeof out, count, code); break;
-        default: receiver.read_payload_with_length(out, sizeof out, short_length, code); break;
+        case 0: receiver.read_status(); break;
+        case 1: receiver.read_state(state); break;
+        case 2: receiver.read_size(length); break;
+        case 3: receiver.read_acknowledge(); break;
+        case 4: receiver.read_frame(out, sizeof out, count); break;
+        case 5: receiver.read_payload(out, sizeof out, count); break;
+        default: receiver.read_payload_with_length(out, sizeof out, short_length); break;
     }
 }
 

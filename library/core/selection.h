@@ -9,7 +9,7 @@ namespace tz::lib {
 
 class PrinterContext;
 
-struct DeviceEntry;
+class DeviceEntry;
 
 // The entry has a device and the USB control library still reports it attached.
 bool printer_present(const PrinterContext& context, const DeviceEntry& entry);
