@@ -289,8 +289,10 @@ int      tzpusb_AttachThreadCount(uint16_t *attached, uint16_t *slots);
  *
  * Looks through the devices of the USB control library (with the context of slot 0, whichever
  * thread calls), opens the supported printers that are new and lists every printer found.
- * A printer another process holds is listed too, after a wait of up to 500 ms for a newly
- * opened one. Selections are kept. Needs no context of its own, but the library must be open.
+ * Printers that have gone leave the table first. A printer another process holds is listed
+ * too, after a wait of up to 500 ms for a newly opened one. Selections are kept; the context of
+ * slot 0 selects its printer again, which sets its #PINFTAG_SETTING20 back to 2. Needs no
+ * context of its own, but the library must be open.
  *
  * @param[out] indexes 128 bytes: the printers' indexes in the order found, then 0xFF. NULL:
  *        nothing is done.
@@ -652,7 +654,8 @@ int      tzpusb_cancelCopies(int print_id, uint16_t *result);
  * and a 16-bit status code (bytes 6-7):
  * - print ID 0, the printer as a whole: its state letter (#TZP_STATE_LETTER_A to
  *   #TZP_STATE_LETTER_M), #TZP_NO_STATE_LETTER, or #TZP_USB_ERROR when it gives an error
- *   answer. The call returns 1 in all three cases, with the same code in @p result.
+ *   answer. The call returns 1 in all three cases, with the same code in @p result (0 with
+ *   #TZP_USB_ERROR when the inquiry itself fails).
  * - a print ID of the selected printer: #TZP_NO_STATE_LETTER when the job is not in the
  *   printer or was cancelled, #TZP_STATE_LETTER_M when it is finished, 0 while it is being
  *   received or waits, the printer's state letter (or #TZP_NO_STATE_LETTER) while it prints.
