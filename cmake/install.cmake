@@ -1,5 +1,6 @@
 # Installation: the three shared objects (versioned, with their bare names
-# beside them as links), the public header, the programs and their man pages,
+# beside them as links), the public header with its man page tzpusb(3) and
+# HTML reference, the programs and their man pages,
 # a pkg-config file and a CMake package (TZ5170::tzpusb), and the system files
 # for the USB bridge (udev rule, systemd unit, tmpfiles.d entry). Then the
 # Debian package (packaging/cpack.cmake).
@@ -71,6 +72,18 @@ endforeach()
 add_custom_target(tz_man_pages ALL DEPENDS ${tz_man_pages})
 install(FILES ${tz_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The library's man page, tzpusb(3), packed the same way.
+set(tz_library_page ${PROJECT_SOURCE_DIR}/docs/tzpusb.3)
+if(TZ_GZIP)
+  add_custom_command(OUTPUT ${TZ_INSTALL_STAGE}/man/tzpusb.3.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${tz_library_page} ${TZ_INSTALL_STAGE}/man/tzpusb.3
+    COMMAND ${TZ_GZIP} -9nf ${TZ_INSTALL_STAGE}/man/tzpusb.3
+    DEPENDS ${tz_library_page} VERBATIM)
+  set(tz_library_page ${TZ_INSTALL_STAGE}/man/tzpusb.3.gz)
+endif()
+add_custom_target(tz_library_man_page ALL DEPENDS ${tz_library_page})
+install(FILES ${tz_library_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
+
 # The CMake package: find_package(TZ5170 CONFIG) gives TZ5170::tzpusb.
 set(tz_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/TZ5170)
 install(EXPORT TZ5170Targets NAMESPACE TZ5170:: DESTINATION ${tz_cmake_dir})
@@ -110,3 +123,6 @@ install(FILES ${TZ_PACKAGING_DIR}/copyright DESTINATION ${tz_doc_dir})
 # What lintian reports about the package that is so on purpose, with reasons.
 install(FILES ${TZ_PACKAGING_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
   RENAME tz5170)
+
+# The HTML API reference of include/tzpusb.h (docs/CMakeLists.txt).
+install(DIRECTORY ${PROJECT_BINARY_DIR}/api-reference/html/ DESTINATION ${tz_doc_dir}/api)

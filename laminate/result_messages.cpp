@@ -1,31 +1,33 @@
 #include "result_messages.h"
 
+#include "tzpusb.h"
+
 namespace tz::laminate {
 
 const char* result_message(uint16_t code) {
     switch (code) {
-        case 0: return "The printer is a ready state.";
-        case 1000: return "Memory Full";
-        case 1002: return "Cannot load TZ5170UsbCtrl.dll";
-        case 1003: return "Cannot load TZ5170ColorMatch.dll";
-        case 1004: return "Cannot open the USB port.";
-        case 1005: return "Cannot access the specified profile.";
-        case 1006: return "The specified parameter is not available.";
-        case 1008: return "Printer with selected number is not found.";
-        case 2000: return "The printer cannot be recognized.";
-        case 2100: return "The printer is buffer full state.";
-        case 2101: return "Main CPU is initializing.";
-        case 2102: return "The ribbon is being initialized.";
-        case 2103: return "The form is a loading.";
-        case 2104: return "It is thermal protecting.";
-        case 2105: return "The operation part is being executed.";
-        case 2106: return "The self-diagnosis is being executed.";
-        case 2107: return "Download is being executed.";
-        case 2301: return "The specified paper information is not available to the currently selected printer.";
-        case 2305: return "Paper Empty Err.";
-        case 2306: return "Ink Empty Err.";
-        case 2309: return "Cover Open.";
-        case 2600: return "USB communication error.";
+        case TZP_OK: return "The printer is a ready state.";
+        case TZP_NO_MEMORY: return "Memory Full";
+        case TZP_NO_USB_LIBRARY: return "Cannot load TZ5170UsbCtrl.dll";
+        case TZP_NO_COLOR_LIBRARY: return "Cannot load TZ5170ColorMatch.dll";
+        case TZP_NO_PRINTER: return "Cannot open the USB port.";
+        case TZP_FILE_ERROR: return "Cannot access the specified profile.";
+        case TZP_BAD_PARAMETER: return "The specified parameter is not available.";
+        case TZP_NOT_FOUND: return "Printer with selected number is not found.";
+        case TZP_NOT_RECOGNISED: return "The printer cannot be recognized.";
+        case TZP_BUSY: return "The printer is buffer full state.";
+        case TZP_MAIN_INITIALISING: return "Main CPU is initializing.";
+        case TZP_RIBBON_INITIALISING: return "The ribbon is being initialized.";
+        case TZP_LOADING_PAPER: return "The form is a loading.";
+        case TZP_THERMAL_PROTECTION: return "It is thermal protecting.";
+        case TZP_PANEL_IN_USE: return "The operation part is being executed.";
+        case TZP_SELF_DIAGNOSIS: return "The self-diagnosis is being executed.";
+        case TZP_DOWNLOADING: return "Download is being executed.";
+        case TZP_NO_PAPER_INFO: return "The specified paper information is not available to the currently selected printer.";
+        case TZP_NO_PAPER: return "Paper Empty Err.";
+        case TZP_NO_RIBBON: return "Ink Empty Err.";
+        case TZP_COVER_OPEN: return "Cover Open.";
+        case TZP_USB_ERROR: return "USB communication error.";
         default: return "Refer to QRM4-X2209B";
     }
 }

@@ -9,7 +9,7 @@ namespace tz::app {
 
 bool is_unreachable(unsigned code) {
     return code == TZP_NOT_RECOGNISED || code == TZP_NO_CONTEXT || code == TZP_NO_PRINTER ||
-           code == TZP_NOT_FOUND || code == TZP_NO_USB_LIBRARY || (code >= TZP_USB_ERROR && code <= 2605);
+           code == TZP_NOT_FOUND || code == TZP_NO_USB_LIBRARY || (code >= TZP_USB_ERROR && code <= TZP_USB_ERROR_LAST);
 }
 
 bool is_waiting_state(unsigned code) {

@@ -29,6 +29,7 @@ declare -A allowed=(
   [laminate]="platform"
   [tools]="common platform byteorder"
   [printerapp]="common platform byteorder"
+  [examples]="platform usbctrl"
 )
 
 status=0

@@ -43,6 +43,7 @@ expected=(
   "$prefix/lib/systemd/system/tz5170-printer-app.service"
   "$prefix/lib/tmpfiles.d/tz5170.conf"
   "$prefix/share/doc/tz5170/copyright"
+  "$prefix/share/man/man3/tzpusb.3.gz" "$prefix/share/doc/tz5170/api/index.html"
 )
 for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
   expected+=("$libdir/lib$lib.so.$version" "$libdir/lib$lib.so.$soversion" "$libdir/lib$lib.so")
@@ -82,6 +83,19 @@ for program in TZ5170upgrade TZ5170Ctl; do
   fi
 done
 echo "${#expected[@]} files present"
+# Every function the header declares is in the synopsis and a description of
+# tzpusb(3), and has its entry in the HTML reference.
+functions="$(grep -oE '^(int|void|uint8_t|uint16_t|char) +[*]?tzpusb_[A-Za-z_]+[(]' "$prefix/include/tzpusb.h" |
+  sed 's/.*\(tzpusb_[A-Za-z_]*\)(/\1/')"
+[ "$(wc -l <<<"$functions")" -eq 51 ] || fail "tzpusb.h does not declare 51 functions"
+man_page="$(zcat "$prefix/share/man/man3/tzpusb.3.gz")"
+for function in $functions; do
+  grep -q "$function(" <<<"$man_page" && grep -qE "^[.]BR .*\b$function\b" <<<"$man_page" ||
+    fail "tzpusb(3) does not describe $function"
+  grep -q ">$function()</h2>" "$prefix"/share/doc/tz5170/api/group__*.html ||
+    fail "the HTML reference does not document $function"
+done
+echo "tzpusb(3) and the HTML reference describe all 51 functions"
 
 # --- 2. Clients of the installed tree ----------------------------------------
 step "a C client through pkg-config"
@@ -136,6 +150,7 @@ packaged=(
   /lib/udev/rules.d/60-tz5170.rules /lib/systemd/system/tz5170-usbbridge.service /usr/lib/tmpfiles.d/tz5170.conf
   /lib/systemd/system/tz5170-printer-app.service
   /usr/share/doc/tz5170/copyright /usr/share/doc/tz5170/changelog.Debian.gz
+  /usr/share/man/man3/tzpusb.3.gz /usr/share/doc/tz5170/api/index.html
 )
 for lib in TZ5170upgrade TZ5170UsbCtrl TZ5170ColorMatch; do
   packaged+=("/usr/lib/$multiarch/lib$lib.so.$version" "/usr/lib/$multiarch/lib$lib.so.$soversion" "/usr/lib/$multiarch/lib$lib.so")

@@ -14,6 +14,7 @@ packages=(
   debootstrap                # check_clean_root.sh: the package on a clean Debian 12 root
   libpappl-dev               # tz5170-printer-app: the IPP Everywhere printer application
   cups-ipp-utils cups        # its tests: ipptool and the IPP test files, a private cupsd
+  doxygen                    # the HTML API reference of include/tzpusb.h
 )
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"

@@ -57,9 +57,9 @@ std::string numbered(const char* what, unsigned n) { return std::string(what) + 
 std::string result_meaning(unsigned code) {
     for (const Meaning& m : kMeanings)
         if (m.code == code) return m.text;
-    if (code >= TZP_STATE_LETTER_A && code <= TZP_STATE_LETTER_A + 12)
+    if (code >= TZP_STATE_LETTER_A && code <= TZP_STATE_LETTER_M)
         return std::string("ready, state letter ") + static_cast<char>('a' + (code - TZP_STATE_LETTER_A));
-    if (code > TZP_USB_ERROR && code <= TZP_USB_ERROR + 5) return "communication failure";
+    if (code > TZP_USB_ERROR && code <= TZP_USB_ERROR_LAST) return "communication failure";
     if (code > TZP_GROUP6_ERROR && code < TZP_GROUP6_ERROR + 256)
         return numbered("printer error, group 6, detail ", code - TZP_GROUP6_ERROR);
     if (code > TZP_GROUP5_ERROR && code < TZP_GROUP5_ERROR + 256)
@@ -79,7 +79,7 @@ std::string describe_result(unsigned code) { return std::to_string(code) + " (" 
 bool is_communication_failure(unsigned code) {
     return (code >= TZP_NO_MEMORY && code < TZP_PRINTER_IN_USE) || code == TZP_PRINTER_IN_USE ||
            code == TZP_NO_CONTEXT || code == TZP_THREADS_ATTACHED || code == TZP_NOT_RECOGNISED ||
-           (code >= TZP_USB_ERROR && code <= TZP_USB_ERROR + 5);
+           (code >= TZP_USB_ERROR && code <= TZP_USB_ERROR_LAST);
 }
 
 }  // namespace tz::tools

@@ -1,6 +1,7 @@
 /* tz5170-demo: the main job against whatever printers are attached: open the
  * library, list the printers by serial, select each one and ask its status.
- * Built only against include/tzpusb.h and linked with -lTZ5170upgrade. */
+ * Built only against include/tzpusb.h and linked with -lTZ5170upgrade; the
+ * result codes, their names and the calls are in tzpusb.h and tzpusb(3). */
 #include <stdio.h>
 #include <string.h>
 
@@ -26,10 +27,12 @@ static const char *meaning(unsigned code) {
     case TZP_UNDEFINED_ERROR: return "undefined error";
     case TZP_USB_ERROR: return "USB communication error";
     }
-    if (code >= 2200 && code <= 2212) return "ready, with a state letter";
-    if (code > 2400 && code < 2660) return "printer error (group 6)";
-    if (code >= 3000 && code < 3256) return "printer error (group 5)";
-    if (code >= 4000 && code < 4556) return "printer error";
+    if (code >= TZP_STATE_LETTER_A && code <= TZP_STATE_LETTER_M) return "ready, with a state letter";
+    if (code > TZP_USB_ERROR && code <= TZP_USB_ERROR_LAST) return "communication failure";
+    /* Printer errors: the group's base plus a detail byte 1..255. */
+    if (code > TZP_GROUP6_ERROR && code <= TZP_GROUP6_ERROR + 255) return "printer error (group 6)";
+    if (code > TZP_GROUP5_ERROR && code <= TZP_GROUP5_ERROR + 255) return "printer error (group 5)";
+    if (code > TZP_GROUP1_ERROR && code <= TZP_GROUP4_ERROR + 255) return "printer error";
     return "see the result codes in tzpusb.h";
 }
 
