@@ -128,10 +128,10 @@ enum {
     TZP_UNDEFINED_ERROR = 2504,      /**< A state or answer the library does not know, or an unexpected failure inside the library. */
     TZP_USB_ERROR = 2600,            /**< Communication failure: a transfer failed or timed out, an answer was damaged or missing. */
     TZP_REJECTED = 2601,             /**< Communication failure: the printer refused the command's parameters (error answer 0x01). */
-    TZP_USB_ERROR_ANSWER_2 = 2602,   /**< Communication failure: error answer 0x02 (command not known); reported as #TZP_USB_ERROR. */
-    TZP_USB_ERROR_ANSWER_3 = 2603,   /**< Communication failure: error answer 0x03; reported as #TZP_USB_ERROR. */
-    TZP_USB_ERROR_ANSWER_4 = 2604,   /**< Communication failure: error answer 0x04; reported as #TZP_USB_ERROR. */
-    TZP_USB_ERROR_ANSWER_5 = 2605,   /**< Communication failure: error answer 0x05; reported as #TZP_USB_ERROR. */
+    TZP_USB_ERROR_2 = 2602,          /**< A further communication failure; the library never stores it, callers treat it as #TZP_USB_ERROR. */
+    TZP_USB_ERROR_3 = 2603,          /**< As #TZP_USB_ERROR_2. */
+    TZP_USB_ERROR_4 = 2604,          /**< As #TZP_USB_ERROR_2. */
+    TZP_USB_ERROR_5 = 2605,          /**< As #TZP_USB_ERROR_2. */
     TZP_USB_ERROR_LAST = 2605,       /**< The last communication failure: 2600 to 2605 are all communication failures. */
     TZP_GROUP5_ERROR = 3000,         /**< Base of printer errors of group 5: 3000 + the detail byte n (1 to 255). */
     TZP_MOT_SYNTAX = 3001,           /**< MOT file: syntax error. */

@@ -15,14 +15,14 @@ namespace tz::lib {
 
 using ResultCode = uint16_t;
 
-inline constexpr ResultCode kLastUsbError = TZP_USB_ERROR + 5;
-inline constexpr ResultCode kLastStateLetter = TZP_STATE_LETTER_A + 12;  // m
-
-constexpr bool is_usb_error(ResultCode code) { return code >= TZP_USB_ERROR && code <= kLastUsbError; }
+constexpr bool is_usb_error(ResultCode code) { return code >= TZP_USB_ERROR && code <= TZP_USB_ERROR_LAST; }
 // A state letter a..m of the printer: not an error.
-constexpr bool is_state_letter(ResultCode code) { return code >= TZP_STATE_LETTER_A && code <= kLastStateLetter; }
+constexpr bool is_state_letter(ResultCode code) {
+    return code >= TZP_STATE_LETTER_A && code <= TZP_STATE_LETTER_M;
+}
 
-// Every communication failure TZP_USB_ERROR .. +5 counts as TZP_USB_ERROR.
+// Every communication failure TZP_USB_ERROR .. TZP_USB_ERROR_LAST counts as
+// TZP_USB_ERROR.
 constexpr ResultCode fold_usb_error(ResultCode code) { return is_usb_error(code) ? ResultCode{TZP_USB_ERROR} : code; }
 
 // As fold_usb_error, and parameters the printer rejected (TZP_REJECTED) count

@@ -22,9 +22,7 @@ constexpr uint16_t kJobUnknown = 0x0000;
 constexpr uint16_t kJobPrinting = 0x0100;
 constexpr uint16_t kJobFinished = 0x0200;
 constexpr uint16_t kJobCancelled = 0xFFFF;
-// Communication failures the cancel reports as TZP_USB_ERROR.
-constexpr ResultCode kUsbTimedOut = TZP_USB_ERROR + 2;
-constexpr ResultCode kUsbShortAnswer = TZP_USB_ERROR + 3;
+
 
 // The printer's two job records (tag 16): job number at byte 0, state at byte 8.
 struct JobRecords {
@@ -45,11 +43,11 @@ ResultCode cancel_job(PrinterContext& context, uint8_t job_number) {
     return send_and_acknowledge(context, packets::cancel_print_job(job_number));
 }
 
-// The printer's refusal counts as a bad parameter; two of the communication
-// failures as one.
+// The printer's refusal counts as a bad parameter; two of the further
+// communication failures as the first.
 ResultCode cancel_folding(ResultCode code) {
     if (code == TZP_REJECTED) return TZP_BAD_PARAMETER;
-    if (code == kUsbTimedOut || code == kUsbShortAnswer) return TZP_USB_ERROR;
+    if (code == TZP_USB_ERROR_2 || code == TZP_USB_ERROR_3) return TZP_USB_ERROR;
     return code;
 }
 
@@ -119,7 +117,7 @@ ExportAnswer print_id_status(PrinterContext& context, int print_id, void* status
     if (job_state == kJobUnknown || job_state == kJobCancelled) {
         result[3] = TZP_NO_STATE_LETTER;
     } else if (job_state == kJobFinished) {
-        result[3] = kLastStateLetter;  // m: finished
+        result[3] = TZP_STATE_LETTER_M;  // m: finished
     } else if (job_state == kJobPrinting) {
         bool waiting = false;
         for (size_t i = 0; i < 2; ++i)

@@ -13,7 +13,7 @@ class PrinterContext;
 // cancels was acknowledged); a print ID of this printer cancels that job, or
 // nothing when it is not in the printer; another printer's ID is
 // TZP_BAD_PARAMETER. TZP_REJECTED is reported as TZP_BAD_PARAMETER, the
-// communication failures 2602 and 2603 as TZP_USB_ERROR.
+// further communication failures TZP_USB_ERROR_2 and _3 as TZP_USB_ERROR.
 ResultCode cancel_copies(PrinterContext& context, int print_id);
 
 // The state of one job (print ID 0: of the printer as a whole) into the
