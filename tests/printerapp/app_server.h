@@ -78,13 +78,17 @@ public:
     }
     Child& child() { return *child_; }
     int port() const { return port_; }
-    // The log's lines about jobs and printers (not every client's request).
+    // The log's lines about jobs and printers (not every client's request),
+    // then whether the server still runs and what it wrote on stderr.
     std::string log() const {
         std::istringstream all(read_file(folder_.file("app.log")));
         std::string kept;
         for (std::string line; std::getline(all, line);)
             if (line.find("[Client") == std::string::npos) kept += line + "\n";
-        return kept;
+        if (!child_) return kept;
+        const int status = child_->wait(std::chrono::milliseconds(0));
+        kept += status < 0 ? "(the server runs)\n" : "(the server ended with status " + std::to_string(status) + ")\n";
+        return kept + child_->err();
     }
     std::string uri(const std::string& serial) const {
         return "ipp://localhost:" + std::to_string(port_) + "/ipp/print/" + serial;
