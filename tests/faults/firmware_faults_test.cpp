@@ -51,14 +51,23 @@ struct FirmwareFault {
     const char* clear;
     bool part_installed;  // the printer finishes a rewrite it has begun
     const char* message;  // how the first run ends
+    // A hang in the data ends the run in the data when a write meets the full
+    // link, or in the rewrite wait when every byte was already on its way.
+    const char* or_message = nullptr;
 };
+
+bool ends_with(const std::string& text, const char* end) {
+    const size_t size = std::char_traits<char>::length(end);
+    return text.size() >= size && text.compare(text.size() - size, npos, end) == 0;
+}
 
 const FirmwareFault kFaults[] = {
     {"UnplugInTheData", Moment::Data, "unplug", "replug", false,
      "Error: USB communication error(2600)\n"},
     {"HangInTheData", Moment::Data, "hang", "resume", false,
      "Error: USB communication error(2600)\n"
-     "Lost the printer while waiting for it to rewrite the MAIN firmware.\n"},
+     "Lost the printer while waiting for it to rewrite the MAIN firmware.\n",
+     "Error: USB communication error(2600)\n"},
     {"UnplugDuringTheRewrite", Moment::Rewrite, "unplug", "replug", true,
      "Error: USB communication error(2600)\n"
      "Lost the printer while waiting for it to rewrite the MAIN firmware.\n"},
@@ -73,7 +82,9 @@ class FirmwareFaults : public ::testing::TestWithParam<FirmwareFault> {};
 
 TEST_P(FirmwareFaults, PartStaysWholeAndASecondRunFinishes) {
     const FirmwareFault& fault = GetParam();
-    ::setenv("TZ5170_IO_TIMEOUT_MS", "500", 1);
+    // Long enough for a loaded machine's virtual printer to take the next
+    // piece, short enough for a hang to be found soon.
+    ::setenv("TZ5170_IO_TIMEOUT_MS", "1500", 1);
     PrinterFarm farm;
     tz::emulator::PrinterOptions options = printer("TZ000101", {}, {}, 0.05);  // a MAIN rewrite takes a second
     options.link_rate = kLinkRate;
@@ -94,8 +105,7 @@ TEST_P(FirmwareFaults, PartStaysWholeAndASecondRunFinishes) {
     Result stopped = Package::finish(*run);
     EXPECT_EQ(stopped.status, 0);
     const std::string& out = stopped.out;
-    const std::string message = fault.message;
-    EXPECT_TRUE(out.size() >= message.size() && out.compare(out.size() - message.size(), npos, message) == 0)
+    EXPECT_TRUE(ends_with(out, fault.message) || (fault.or_message != nullptr && ends_with(out, fault.or_message)))
         << out.substr(out.size() > 400 ? out.size() - 400 : 0);
     EXPECT_EQ(out.find("Initialization of Density"), npos);
 
