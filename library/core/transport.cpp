@@ -114,8 +114,16 @@ ResultCode Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t&
 ResultCode Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, Traffic kind) {
     written = 0;
     if (data == nullptr || count == 0) return TZP_USB_ERROR;
-    discard_late_answers();
+    // Page and firmware data have no answer of their own to mix up: a late
+    // answer can only be waiting there when a read gave up, and any other
+    // stray frame is thrown away before the next command.
+    if (kind != Traffic::Data || answers_owed()) discard_late_answers();
     return write_within_limit(data, count, kind, written);
+}
+
+bool Transport::answers_owed() const {
+    const std::atomic<uint32_t>* owed = selection_.load().answers_owed;
+    return owed != nullptr && owed->load() != 0;
 }
 
 ResultCode Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count) {

@@ -63,9 +63,9 @@ public:
     ResultCode framed_direct_read(uint8_t* buffer, size_t capacity, uint32_t& count, bool& length_agrees);
 
     // Answers that arrive after their command gave up are thrown away, so
-    // that the next command reads its own answer: every write first waits
+    // that the next command reads its own answer: every command first waits
     // briefly for answers still owed, then takes whatever else is waiting
-    // without waiting.
+    // without waiting; data writes do so only while answers are owed.
     void discard_late_answers();
 
 private:
@@ -73,6 +73,8 @@ private:
     static constexpr uint32_t kLateAnswerLimit = 64;
 
     bool read_into_receive_buffer(size_t size, uint32_t& received);
+    // Whether a read of the selected printer gave up with its answer still to come.
+    bool answers_owed() const;
     // One write with the time limit, whatever kind of write it is: a printer
     // that stops taking data must not keep the caller forever.
     ResultCode write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written);

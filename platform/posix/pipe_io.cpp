@@ -43,18 +43,25 @@ ssize_t socket_write_now(int fd, const void* data, size_t size) {
 bool would_block() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
 
 // Tries at once (sockets), then waits for readiness until the deadline and
-// tries again; `now` is the socket attempt, `plain` the call for other descriptors.
+// tries again; `now` is the socket attempt, `plain` the call for other
+// descriptors. With no time to wait, a socket that has nothing costs the one
+// attempt. A read that may wait waits first: an answer is seldom there the
+// moment its command has gone, and the attempt before the wait would only
+// find that out.
 template <typename Now, typename Plain>
 IoResult transfer_timed(int fd, short events, uint32_t timeout_ms, Now now, Plain plain) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     bool is_socket = true;
+    bool attempt = events != POLLIN || timeout_ms == 0;
     for (;;) {
-        if (is_socket) {
+        if (is_socket && attempt) {
             ssize_t n = now();
             if (n >= 0) return finish(n);
             if (errno == ENOTSOCK) is_socket = false;
             else if (!would_block()) return {};
+            else if (timeout_ms == 0) return {IoStatus::TimedOut, 0};
         }
+        attempt = true;
         int ready = wait_ready(fd, events, deadline);
         if (ready == 0) return {IoStatus::TimedOut, 0};
         if (ready < 0) return {};

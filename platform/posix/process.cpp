@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -8,7 +9,21 @@
 
 namespace tz::platform {
 
-uint32_t current_thread_id() { return static_cast<uint32_t>(::syscall(SYS_gettid)); }
+namespace {
+
+// The calling thread's id, asked of the system once per thread. The child of
+// a fork() runs the forking thread's code under an id of its own, so it asks
+// again.
+thread_local uint32_t t_thread_id = 0;
+void forget_thread_id() { t_thread_id = 0; }
+[[maybe_unused]] const bool g_forget_after_fork = ::pthread_atfork(nullptr, nullptr, forget_thread_id) == 0;
+
+}  // namespace
+
+uint32_t current_thread_id() {
+    if (t_thread_id == 0) t_thread_id = static_cast<uint32_t>(::syscall(SYS_gettid));
+    return t_thread_id;
+}
 
 uint32_t current_process_id() { return static_cast<uint32_t>(::getpid()); }
 
