@@ -515,7 +515,7 @@ TEST_F(Ctl, StreamedPagesAreTheWholePhotosPages) {
     using vips::VImage;
     const std::string wide = folder_.file("wide.jpg"), tall = folder_.file("tall.jpg"), turned = folder_.file("exif6.jpg"),
                       profiled = folder_.file("p3.jpg"), alpha = folder_.file("alpha.png"), small = folder_.file("small.jpg");
-    noisy_photo(1500, 1000).jpegsave(wide.c_str());
+    noisy_photo(1500, 900).jpegsave(wide.c_str());
     noisy_photo(700, 1000).jpegsave(tall.c_str());
     VImage exif = noisy_photo(1000, 700).copy();
     exif.set(VIPS_META_ORIENTATION, 6);

@@ -20,10 +20,10 @@ namespace tz::ctl {
 
 namespace {
 
-// Bands of 64 lines, four of them: about 1.9 MB for the widest page, while
-// the first band is ready a few milliseconds after the decoding begins.
-constexpr int kBandLines = 64;
-constexpr size_t kBands = 4;
+// The ring between libvips and the page: strips of 16 lines, 24 of them
+// (2.8 MB for the widest page, some 85 ms of it at USB speed).
+constexpr int kStripLines = 16;
+constexpr size_t kStrips = 24;
 // No band takes longer than this to decode, however slow the file.
 constexpr auto kDecodeLimit = std::chrono::seconds(60);
 // Nor does the page wait longer than this before it takes the next band.
@@ -71,11 +71,12 @@ private:
     size_t at_ = 0;
 };
 
-// libvips computes the lines in order (vips_sink_disc: its worker threads
-// compute the lines after the ones it hands over), and they are copied into
-// a ring of kBands bands that the caller takes in the same order. A band's
-// buffer is filled again only once the caller has asked for the band after
-// the one it held.
+// libvips' worker threads compute the photo in strips of kStripLines lines,
+// handed out top to bottom, into a ring of kStrips strips; the caller takes
+// the strips in the same order as soon as they are complete. The ring lets
+// the decoding run ahead of the page, which makes up for moments when the
+// decoding gets no processor. A strip's place in the ring is handed out
+// again only once the caller is done with the strip before it there.
 class StreamedPhoto : public PhotoStream::Source {
 public:
     StreamedPhoto(const std::string& path, int area_width, int area_height, Placement placement, bool bgr)
@@ -83,8 +84,8 @@ public:
         width = image_.width();
         height = image_.height();
         line_ = size_t(width) * 3;
-        band_count_ = (size_t(height) + kBandLines - 1) / kBandLines;
-        for (std::vector<uint8_t>& band : bands_) band.resize(line_ * kBandLines);
+        strip_count_ = (size_t(height) + kStripLines - 1) / kStripLines;
+        ring_.resize(kStrips * kStripLines * line_);
         thread_ = std::thread([this] { produce(); });
     }
 
@@ -99,82 +100,100 @@ public:
 
     std::span<const uint8_t> next() override {
         std::unique_lock lock(mutex_);
-        if (holding_) {
-            holding_ = false;
-            ++taken_;
+        if (held_ != 0) {
+            taken_ += std::exchange(held_, 0);
             changed_.notify_all();
         }
-        if (!changed_.wait_for(lock, kDecodeLimit,
-                               [this] { return made_ > taken_ || !error_.empty() || taken_ == band_count_; }))
+        if (!changed_.wait_for(lock, kDecodeLimit, [this] { return made_ > taken_ || ended_; }))
             throw std::runtime_error(path_ + ": no lines decoded in " + std::to_string(kDecodeLimit.count()) + " s");
-        if (made_ > taken_) {
-            holding_ = true;
-            const size_t lines = std::min<size_t>(kBandLines, size_t(height) - taken_ * kBandLines);
-            return {bands_[taken_ % kBands].data(), lines * line_};
+        if (made_ == taken_) {
+            if (!error_.empty()) throw std::runtime_error(error_);
+            return {};
         }
-        if (!error_.empty()) throw std::runtime_error(error_);
-        return {};
+        // The strips complete so far, up to the ring's end.
+        const size_t place = taken_ % kStrips;
+        held_ = std::min(made_ - taken_, kStrips - place);
+        const size_t first_line = taken_ * kStripLines;
+        const size_t lines = std::min((taken_ + held_) * kStripLines, size_t(height)) - first_line;
+        return {ring_.data() + place * kStripLines * line_, lines * line_};
     }
 
 private:
     void produce() {
-        if (vips_sink_disc(image_.get_image(), take_lines, this) == 0) return;
-        const std::string why = vips_message();
+        const bool whole = vips_threadpool_run(image_.get_image(), vips_thread_state_new, allocate, work, progress,
+                                               this) == 0;
+        const std::string why = whole ? std::string() : vips_message();
         std::lock_guard lock(mutex_);
-        if (!stop_ && error_.empty()) error_ = path_ + ": " + (why.empty() ? "cannot be decoded" : why);
+        if (!whole && !stop_ && error_.empty()) error_ = path_ + ": " + (why.empty() ? "cannot be decoded" : why);
+        ended_ = true;
         changed_.notify_all();
     }
 
-    static int take_lines(VipsRegion* region, VipsRect* area, void* self) {
-        return static_cast<StreamedPhoto*>(self)->take(region, *area) ? 0 : -1;
+    // Gives a worker the next strip once its place in the ring is free (one
+    // worker at a time); `stop` set after the last one.
+    static int allocate(VipsThreadState* state, void* self, gboolean* stop) {
+        auto& photo = *static_cast<StreamedPhoto*>(self);
+        std::unique_lock lock(photo.mutex_);
+        if (photo.allocated_ == photo.strip_count_) {
+            *stop = TRUE;
+            return 0;
+        }
+        if (!photo.changed_.wait_for(lock, kTakeLimit,
+                                     [&] { return photo.stop_ || photo.allocated_ - photo.taken_ < kStrips; })) {
+            photo.error_ = photo.path_ + ": decoding given up, the page took no lines for " +
+                           std::to_string(kTakeLimit.count()) + " minutes";
+            return -1;
+        }
+        if (photo.stop_) return -1;
+        const int top = static_cast<int>(photo.allocated_++) * kStripLines;
+        state->pos = {0, top, photo.width, std::min(kStripLines, photo.height - top)};
+        return 0;
     }
 
-    // Copies the lines of `area` into the ring; false when asked to stop.
-    bool take(VipsRegion* region, const VipsRect& area) {
-        for (int y = area.top; y < area.top + area.height; ++y) {
-            if (filled_ == 0 && !wait_for_buffer(making_)) return false;
-            uint8_t* band = bands_[making_ % kBands].data();
-            std::memcpy(band + filled_ * line_, VIPS_REGION_ADDR(region, 0, y), line_);
-            if (++filled_ < size_t(kBandLines) && y + 1 < height) continue;
-            if (bgr_) exchange_outer_channels(band, filled_ * line_);
-            filled_ = 0;
-            ++making_;
-            std::lock_guard lock(mutex_);
-            made_ = making_;
-            changed_.notify_all();
+    // Computes the strip into its place in the ring.
+    static int work(VipsThreadState* state, void* self) {
+        auto& photo = *static_cast<StreamedPhoto*>(self);
+        if (vips_region_prepare(state->reg, &state->pos) != 0) return -1;
+        const size_t strip = size_t(state->pos.top) / kStripLines, line = photo.line_;
+        uint8_t* out = photo.ring_.data() + (strip % kStrips) * kStripLines * line;
+        for (int y = 0; y < state->pos.height; ++y)
+            std::memcpy(out + size_t(y) * line, VIPS_REGION_ADDR(state->reg, 0, state->pos.top + y), line);
+        if (photo.bgr_) exchange_outer_channels(out, size_t(state->pos.height) * line);
+        std::lock_guard lock(photo.mutex_);
+        photo.complete_[strip % kStrips] = true;
+        // The strips complete in a row from the top are the caller's.
+        while (photo.made_ < photo.allocated_ && photo.complete_[photo.made_ % kStrips]) {
+            photo.complete_[photo.made_ % kStrips] = false;
+            ++photo.made_;
         }
-        return true;
+        photo.changed_.notify_all();
+        return 0;
     }
 
-    // false when asked to stop, or when the band's buffer was not given back in time.
-    bool wait_for_buffer(size_t band) {
-        std::unique_lock lock(mutex_);
-        const bool free = changed_.wait_for(lock, kTakeLimit, [&] { return stop_ || band - taken_ < kBands; });
-        if (stop_) return false;
-        if (!free) {
-            error_ = path_ + ": decoding given up, the page took no lines for " + std::to_string(kTakeLimit.count()) +
-                     " minutes";
-            changed_.notify_all();
-        }
-        return free;
+    // Run between strips: ends the computation early when asked to stop.
+    static int progress(void* self) {
+        auto& photo = *static_cast<StreamedPhoto*>(self);
+        std::lock_guard lock(photo.mutex_);
+        return photo.stop_ ? -1 : 0;
     }
 
     const std::string path_;
     vips::VImage image_;
     const bool bgr_;
     size_t line_ = 0;
-    size_t band_count_ = 0;
-    std::array<std::vector<uint8_t>, kBands> bands_;
+    size_t strip_count_ = 0;
+    std::vector<uint8_t> ring_;  // kStrips strips of kStripLines lines
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    size_t making_ = 0;   // the band being filled (libvips' thread only)
-    size_t filled_ = 0;   // its lines filled so far
-    size_t made_ = 0;     // bands complete
-    size_t taken_ = 0;    // bands the caller is done with
-    bool holding_ = false;  // the caller holds band `taken_`
+    std::array<bool, kStrips> complete_{};  // by place in the ring: computed, not yet counted in made_
+    size_t allocated_ = 0;  // strips handed to workers
+    size_t made_ = 0;       // strips complete from the top
+    size_t taken_ = 0;      // strips the caller is done with
+    size_t held_ = 0;       // strips the caller holds, from taken_ on
+    bool ended_ = false;    // libvips has ended, at the last line or on a failure
     bool stop_ = false;
-    std::string error_;   // why no more bands come
+    std::string error_;   // why the lines end early
     std::thread thread_;  // last: started once everything above is set
 };
 

@@ -160,14 +160,6 @@ private:
         }
         outcome.size = {photo->width(), photo->height()};
         outcome.offset = {(area_.width - photo->width()) / 2, (area_.height - photo->height()) / 2};
-        // A photo that cannot be decoded from its first lines on starts no page.
-        std::span<const uint8_t> first;
-        try {
-            first = photo->next();
-        } catch (const std::exception& e) {
-            fail(outcome, TZP_FILE_ERROR, e.what());
-            return;
-        }
 
         uint16_t code = 0;
         std::string what;
@@ -185,7 +177,7 @@ private:
         if (!start_page(id, outcome, watch)) return;
         outcome.print_id = id;
         watch.job = static_cast<uint8_t>(id & 0xFF);
-        const bool sent = send_page(*photo, first, outcome, slot);
+        const bool sent = send_page(*photo, outcome, slot);
         uint16_t end_code = 0;
         tzpusb_endpage(&end_code);
         photo.reset();
@@ -238,15 +230,16 @@ private:
         }
     }
 
-    // Sends `band` and the photo's bands after it as they are decoded. A
-    // photo that cannot be decoded to its end, like an interruption, breaks
-    // the page off: nothing but the rest of its data may follow a page that
-    // was begun, so the job cannot be cancelled now, and the printer drops a
-    // page whose data stops coming (at once when the connection ends).
-    bool send_page(PhotoStream& photo, std::span<const uint8_t> band, PrintOutcome& outcome, size_t slot) {
+    // Sends the photo's bands as they are decoded. A photo that cannot be
+    // decoded to its end, like an interruption, breaks the page off: nothing
+    // but the rest of its data may follow a page that was begun, so the job
+    // cannot be cancelled now, and the printer drops a page whose data stops
+    // coming (at once when the connection ends).
+    bool send_page(PhotoStream& photo, PrintOutcome& outcome, size_t slot) {
         const size_t total = size_t(photo.width()) * photo.height() * 3;
         size_t sent = 0;
-        while (!band.empty()) {
+        for (std::span<const uint8_t> band = next_band(photo, outcome); !band.empty();
+             band = next_band(photo, outcome)) {
             if (stop_) {
                 cancelled(outcome, "interrupted while the page was being sent; the printer drops the incomplete page");
                 return false;
@@ -262,15 +255,22 @@ private:
             }
             sent += band.size();
             progress_.sending(slot, double(sent) / total);
-            try {
-                band = photo.next();
-            } catch (const std::exception& e) {
-                fail(outcome, TZP_FILE_ERROR,
-                     std::string(e.what()) + "; the page was broken off, the printer drops the incomplete page");
-                return false;
-            }
         }
-        return true;
+        if (sent == total) return true;
+        if (outcome.code == 0)  // the lines ended early without a reason given
+            fail(outcome, TZP_FILE_ERROR, "the photo's lines ended early; the page was broken off, the printer drops the incomplete page");
+        return false;
+    }
+
+    // The next band; none, with `outcome` failed, when the photo cannot be decoded further.
+    std::span<const uint8_t> next_band(PhotoStream& photo, PrintOutcome& outcome) {
+        try {
+            return photo.next();
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR,
+                 std::string(e.what()) + "; the page was broken off, the printer drops the incomplete page");
+            return {};
+        }
     }
 
     // Follows the job until it has left the printer, or until what becomes
