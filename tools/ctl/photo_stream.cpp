@@ -21,12 +21,12 @@ namespace tz::ctl {
 namespace {
 
 // The ring between libvips and the page: strips of 16 lines, 24 of them
-// (2.8 MB for the widest page, some 85 ms of it at USB speed).
+// (2.8 MB for a page 2464 pixels wide, some 85 ms of it at USB speed).
 constexpr int kStripLines = 16;
 constexpr size_t kStrips = 24;
-// No band takes longer than this to decode, however slow the file.
+// No strip takes longer than this to decode, however slow the file.
 constexpr auto kDecodeLimit = std::chrono::seconds(60);
-// Nor does the page wait longer than this before it takes the next band.
+// The decoding gives up when the page has taken no strip for this long.
 constexpr auto kTakeLimit = std::chrono::minutes(5);
 // The whole photo goes out in pieces of about this size.
 constexpr size_t kWholeChunkBytes = 1 << 20;

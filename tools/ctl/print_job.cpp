@@ -160,6 +160,15 @@ private:
         }
         outcome.size = {photo->width(), photo->height()};
         outcome.offset = {(area_.width - photo->width()) / 2, (area_.height - photo->height()) / 2};
+        // A photo that cannot be decoded from its first lines on starts no
+        // page, and the printer's next photo is printed as before.
+        std::span<const uint8_t> first;
+        try {
+            first = photo->next();
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR, e.what());
+            return;
+        }
 
         uint16_t code = 0;
         std::string what;
@@ -177,7 +186,7 @@ private:
         if (!start_page(id, outcome, watch)) return;
         outcome.print_id = id;
         watch.job = static_cast<uint8_t>(id & 0xFF);
-        const bool sent = send_page(*photo, outcome, slot);
+        const bool sent = send_page(*photo, first, outcome, slot);
         uint16_t end_code = 0;
         tzpusb_endpage(&end_code);
         photo.reset();
@@ -230,16 +239,15 @@ private:
         }
     }
 
-    // Sends the photo's bands as they are decoded. A photo that cannot be
-    // decoded to its end, like an interruption, breaks the page off: nothing
-    // but the rest of its data may follow a page that was begun, so the job
-    // cannot be cancelled now, and the printer drops a page whose data stops
-    // coming (at once when the connection ends).
-    bool send_page(PhotoStream& photo, PrintOutcome& outcome, size_t slot) {
+    // Sends `band` and the photo's bands after it as they are decoded. A
+    // photo that cannot be decoded to its end, like an interruption, breaks
+    // the page off: nothing but the rest of its data may follow a page that
+    // was begun, so the job cannot be cancelled now, and the printer drops a
+    // page whose data stops coming (at once when the connection ends).
+    bool send_page(PhotoStream& photo, std::span<const uint8_t> band, PrintOutcome& outcome, size_t slot) {
         const size_t total = size_t(photo.width()) * photo.height() * 3;
         size_t sent = 0;
-        for (std::span<const uint8_t> band = next_band(photo, outcome); !band.empty();
-             band = next_band(photo, outcome)) {
+        for (; !band.empty(); band = next_band(photo, outcome)) {
             if (stop_) {
                 cancelled(outcome, "interrupted while the page was being sent; the printer drops the incomplete page");
                 return false;
