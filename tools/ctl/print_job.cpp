@@ -266,7 +266,8 @@ private:
         }
         if (sent == total) return true;
         if (outcome.code == 0)  // the lines ended early without a reason given
-            fail(outcome, TZP_FILE_ERROR, "the photo's lines ended early; the page was broken off, the printer drops the incomplete page");
+            fail(outcome, TZP_FILE_ERROR,
+                 "the photo's lines ended early; the page was broken off, the printer drops the incomplete page");
         return false;
     }
 
