@@ -192,14 +192,14 @@ int main(int argc, char** argv) {
                 result = 1;
                 break;
             }
-            std::printf("streamed %.3f s, peak %.0f MiB | link time %.3f s | ratio %.2fx", streamed.seconds,
+            std::printf("print %.3f s, peak %.0f MiB | link time %.3f s | ratio %.2fx", streamed.seconds,
                         streamed.peak_mib, streamed.link, streamed.seconds / streamed.link);
             if (baseline) {
                 const Measure whole = print_once(printer, ctl, photo, folder, true);
                 if (!whole.ok) {
                     result = 1;
                 } else {
-                    std::printf(" | whole photo first %.3f s, peak %.0f MiB, ratio %.2fx", whole.seconds,
+                    std::printf(" | --whole-photo %.3f s, peak %.0f MiB, ratio %.2fx", whole.seconds,
                                 whole.peak_mib, whole.seconds / whole.link);
                 }
             }

@@ -26,8 +26,6 @@ constexpr int kStripLines = 16;
 constexpr size_t kStrips = 24;
 // No strip takes longer than this to decode, however slow the file.
 constexpr auto kDecodeLimit = std::chrono::seconds(60);
-// The decoding gives up when the page has taken no strip for this long.
-constexpr auto kTakeLimit = std::chrono::minutes(5);
 // The whole photo goes out in pieces of about this size.
 constexpr size_t kWholeChunkBytes = 1 << 20;
 
@@ -79,8 +77,12 @@ private:
 // again only once the caller is done with the strip before it there.
 class StreamedPhoto : public PhotoStream::Source {
 public:
-    StreamedPhoto(const std::string& path, int area_width, int area_height, Placement placement, bool bgr)
-        : path_(path), image_(photo_pipeline(path, area_width, area_height, placement, true)), bgr_(bgr) {
+    StreamedPhoto(const std::string& path, int area_width, int area_height, Placement placement, bool bgr,
+                  std::chrono::steady_clock::duration patience)
+        : path_(path),
+          image_(photo_pipeline(path, area_width, area_height, placement, true)),
+          bgr_(bgr),
+          patience_(patience) {
         width = image_.width();
         height = image_.height();
         line_ = size_t(width) * 3;
@@ -138,10 +140,11 @@ private:
             *stop = TRUE;
             return 0;
         }
-        if (!photo.changed_.wait_for(lock, kTakeLimit,
+        if (!photo.changed_.wait_for(lock, photo.patience_,
                                      [&] { return photo.stop_ || photo.allocated_ - photo.taken_ < kStrips; })) {
             photo.error_ = photo.path_ + ": decoding given up, the page took no lines for " +
-                           std::to_string(kTakeLimit.count()) + " minutes";
+                           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(photo.patience_).count()) +
+                           " s";
             return -1;
         }
         if (photo.stop_) return -1;
@@ -180,6 +183,7 @@ private:
     const std::string path_;
     vips::VImage image_;
     const bool bgr_;
+    const std::chrono::steady_clock::duration patience_;
     size_t line_ = 0;
     size_t strip_count_ = 0;
     std::vector<uint8_t> ring_;  // kStrips strips of kStripLines lines
@@ -200,11 +204,11 @@ private:
 }  // namespace
 
 PhotoStream::PhotoStream(const std::string& path, int width, int height, Placement placement, bool bgr,
-                         Decoding decoding) {
+                         Decoding decoding, std::chrono::steady_clock::duration patience) {
     if (decoding == Decoding::WholeFirst)
         source_ = std::make_unique<WholePhoto>(path, width, height, placement, bgr);
     else
-        source_ = std::make_unique<StreamedPhoto>(path, width, height, placement, bgr);
+        source_ = std::make_unique<StreamedPhoto>(path, width, height, placement, bgr, patience);
 }
 
 PhotoStream::~PhotoStream() = default;

@@ -2,6 +2,7 @@
 // bands of whole lines, top first, as a page wants its data.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -22,10 +23,12 @@ public:
         WholeFirst,
     };
 
-    // Opens the photo; Streamed starts decoding at once. `bgr`: the outer
+    // Opens the photo; Streamed starts decoding at once, and gives up when
+    // the caller has asked for no lines for `patience`. `bgr`: the outer
     // channels of every pixel exchanged. Throws std::runtime_error naming
     // the file.
-    PhotoStream(const std::string& path, int width, int height, Placement placement, bool bgr, Decoding decoding);
+    PhotoStream(const std::string& path, int width, int height, Placement placement, bool bgr, Decoding decoding,
+                std::chrono::steady_clock::duration patience);
     // Stops the decoding and waits for its thread.
     ~PhotoStream();
     PhotoStream(const PhotoStream&) = delete;

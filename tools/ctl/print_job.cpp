@@ -25,6 +25,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kPollInterval{200};
+// Longer than any one transfer of a page may take before the library gives up on it.
+constexpr std::chrono::minutes kStalledTransfer{5};
 constexpr uint8_t kJobPrinting = 0x12;  // the job state of a job whose copies are under way
 
 bool is_waiting_state(unsigned code) {
@@ -151,24 +153,18 @@ private:
         }
         std::unique_ptr<PhotoStream> photo;
         try {
+            // The decoding waits for the page as long as the page may wait
+            // for the printer, and a stalled transfer on top.
             photo = std::make_unique<PhotoStream>(
                 image, area_.width, area_.height, settings_.placement, settings_.format == 4,
-                settings_.whole_photo ? PhotoStream::Decoding::WholeFirst : PhotoStream::Decoding::Streamed);
+                settings_.whole_photo ? PhotoStream::Decoding::WholeFirst : PhotoStream::Decoding::Streamed,
+                time_limit() + kStalledTransfer);
         } catch (const std::exception& e) {
             fail(outcome, TZP_FILE_ERROR, e.what());
             return;
         }
         outcome.size = {photo->width(), photo->height()};
         outcome.offset = {(area_.width - photo->width()) / 2, (area_.height - photo->height()) / 2};
-        // A photo that cannot be decoded from its first lines on starts no
-        // page, and the printer's next photo is printed as before.
-        std::span<const uint8_t> first;
-        try {
-            first = photo->next();
-        } catch (const std::exception& e) {
-            fail(outcome, TZP_FILE_ERROR, e.what());
-            return;
-        }
 
         uint16_t code = 0;
         std::string what;
@@ -182,6 +178,15 @@ private:
             return;
         }
         JobWatch watch = begin_watch();
+        // A photo that cannot be decoded from its first lines on starts no
+        // page, and the printer's next photo is printed as before.
+        std::span<const uint8_t> first;
+        try {
+            first = photo->next();
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR, e.what());
+            return;
+        }
         uint16_t id = 0;
         if (!start_page(id, outcome, watch)) return;
         outcome.print_id = id;
