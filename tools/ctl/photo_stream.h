@@ -15,8 +15,8 @@ namespace tz::ctl {
 class PhotoStream {
 public:
     enum class Decoding {
-        // libvips decodes the bands after the one handed out on a thread of
-        // its own, so that the page goes out while the photo is being read.
+        // libvips' worker threads decode the lines after those handed out,
+        // so that the page goes out while the photo is being read.
         Streamed,
         // The whole photo is decoded before the constructor returns (the
         // way of earlier versions, kept for comparison).
