@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <vips/vips8>
 
 #include <algorithm>
 #include <chrono>
@@ -114,6 +115,20 @@ protected:
 
     tz::test::TempFolder folder_;
 };
+
+// A photo-like picture for the tool to decode: gradients under noise, `bands`
+// of them (4: with alpha), 8-bit sRGB.
+vips::VImage noisy_photo(int width, int height, int bands = 3) {
+    using vips::VImage;
+    static const bool started = VIPS_INIT("ctl-tests") == 0;
+    EXPECT_TRUE(started);
+    VImage xy = VImage::xyz(width, height);
+    VImage x = xy[0], y = xy[1];
+    VImage photo = (x * (200.0 / width) + 20).bandjoin(y * (180.0 / height) + 40).bandjoin((x + y) * 0.1 + 60);
+    if (bands == 4) photo = photo.bandjoin(x * (255.0 / width));
+    photo = photo + VImage::gaussnoise(width, height, VImage::option()->set("sigma", 20.0));
+    return photo.cast(VIPS_FORMAT_UCHAR).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
 
 // --- the frame and the status commands --------------------------------------
 
@@ -490,6 +505,96 @@ TEST_F(Ctl, KernelFilesAreCheckedBeforePrinting) {
         EXPECT_EQ(r.status, 2) << text;
         EXPECT_NE(r.err.find("--sharpen " + kernel + ": " + why), std::string::npos) << r.err;
     }
+    EXPECT_EQ(prints_of("TZ000101").size(), 1u);
+}
+
+// Each photo printed on TZ000101 decoded whole before its page, and on
+// TZ000102 sent as it is decoded: the pages that come out are the same for
+// every option that changes the pixels. 600 x 400 is six bands and a part.
+TEST_F(Ctl, StreamedPagesAreTheWholePhotosPages) {
+    using vips::VImage;
+    const std::string wide = folder_.file("wide.jpg"), tall = folder_.file("tall.jpg"), turned = folder_.file("exif6.jpg"),
+                      profiled = folder_.file("p3.jpg"), alpha = folder_.file("alpha.png"), small = folder_.file("small.jpg");
+    noisy_photo(1500, 900).jpegsave(wide.c_str());
+    noisy_photo(700, 1000).jpegsave(tall.c_str());
+    VImage exif = noisy_photo(1000, 700).copy();
+    exif.set(VIPS_META_ORIENTATION, 6);
+    exif.jpegsave(turned.c_str());
+    VImage p3 = noisy_photo(900, 600).icc_transform("p3", VImage::option()->set("input_profile", "srgb"));
+    p3.jpegsave(profiled.c_str());
+    noisy_photo(800, 500, 4).pngsave(alpha.c_str());
+    noisy_photo(300, 211).jpegsave(small.c_str());
+    // Two profiles for the library's colour matching, taken from libvips.
+    const std::string source = folder_.file("p3.icc"), destination = folder_.file("srgb.icc");
+    auto save_profile = [](const VImage& image, const std::string& path) {
+        size_t size = 0;
+        const void* data = image.get_blob(VIPS_META_ICC_NAME, &size);
+        std::ofstream(path, std::ios::binary).write(static_cast<const char*>(data), std::streamsize(size));
+    };
+    save_profile(p3, source);
+    save_profile(noisy_photo(8, 8).icc_transform("srgb", VImage::option()->set("input_profile", "srgb")), destination);
+
+    const std::vector<std::vector<std::string>> cases{
+        {wide},                                   // fitted, white above and below
+        {wide, "--fill"},                         // cropped at both sides
+        {tall},                                   // turned a quarter for the area
+        {tall, "--fill"},
+        {turned},                                 // upright by its orientation tag
+        {profiled},                               // its own profile
+        {alpha},                                  // alpha on white, PNG
+        {small},                                  // enlarged
+        {wide, "--format", "4"},                  // the library turns BGR back
+        {wide, "--gamma", "1.8"},
+        {wide, "--sharpen", "0,-25,0,-25,200,-25,0,-25,0"},
+        {wide, "--sharpen", "-10,-10,-10,-10,180,-10,-10,-10,-10"},
+        {wide, "--icc", source, destination},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        std::vector<std::string> args{"--json", "--serial", "TZ000101", "print", "--area", "600x400", "--whole-photo"};
+        args.insert(args.end(), cases[i].begin(), cases[i].end());
+        Child whole(kCtl, args, folder_);
+        args[2] = "TZ000102";
+        args.erase(args.begin() + 6);
+        Child streamed(kCtl, args, folder_);
+        ASSERT_EQ(whole.wait(30s), 0) << whole.err();
+        ASSERT_EQ(streamed.wait(30s), 0) << streamed.err();
+        EXPECT_EQ(json::parse(whole.out())["prints"][0]["placed"], json::parse(streamed.out())["prints"][0]["placed"]);
+
+        std::vector<std::string> pages[2];
+        std::vector<uint8_t> pixels[2];
+        for (int p = 0; p < 2; ++p) {
+            const std::string serial = p == 0 ? "TZ000101" : "TZ000102";
+            ASSERT_TRUE(eventually([&] { return (pages[p] = prints_of(serial)).size() == i + 1; }, 10s)) << serial;
+            uint32_t width = 0, height = 0;
+            ASSERT_TRUE(eventually([&] { return !(pixels[p] = tz::test::read_png(pages[p][i], width, height)).empty(); }, 5s));
+        }
+        EXPECT_TRUE(pixels[0] == pixels[1]) << cases[i].front() << " " << (cases[i].size() > 1 ? cases[i][1] : "");
+    }
+}
+
+// A JPEG whose header is whole and whose data ends early: the page has been
+// started with its first lines when the decoding fails. The print fails like
+// a photo that cannot be read, the printer drops the page, nothing comes out,
+// and the printer takes the next page as a page of its own.
+TEST_F(Ctl, PhotoEndingEarlyBreaksThePageOffUnprinted) {
+    const std::string full = folder_.file("full.jpg"), cut = folder_.file("cut.jpg");
+    noisy_photo(1500, 1000).jpegsave(full.c_str());
+    const std::string bytes = read_file(full);
+    std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() * 6 / 10);
+
+    Outcome r = run({"--json", "--serial", "TZ000101", "print", cut, "--area", "600x400"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    json doc = json::parse(r.out);
+    EXPECT_EQ(doc["prints"][0]["outcome"], "error") << doc.dump();
+    EXPECT_EQ(doc["prints"][0]["code"], 1005);
+    EXPECT_NE(doc["prints"][0]["print_id"], 0) << "the page was not started";
+    EXPECT_NE(r.err.find(cut + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("broken off"), std::string::npos) << r.err;
+
+    EXPECT_TRUE(eventually([&] { return run_json({"--serial", "TZ000101", "jobs"})["jobs"].empty(); }, 5s));
+    doc = run_json({"--serial", "TZ000101", "print", full, "--area", "600x400"});
+    EXPECT_EQ(doc["prints"][0]["outcome"], "done") << doc.dump();
+    std::this_thread::sleep_for(1s);  // time for a page to come out, were one coming
     EXPECT_EQ(prints_of("TZ000101").size(), 1u);
 }
 

@@ -203,6 +203,8 @@ void register_print(CLI::App& app, Tool& tool) {
                     "seconds to wait for each job, a lost printer included (default: 120 + 90 per copy)");
     sub->add_option("--error-wait", args->error_wait,
                     "seconds a printer error may last before the job is given up and cancelled (default 30)");
+    // Not in the help: for comparing the streamed page with the earlier way.
+    sub->add_flag("--whole-photo", args->whole_photo, "decode each photo in full before its page starts")->group("");
     sub->callback([&tool, args] {
         tool.several_serials = true;
         tool.action = [&tool, args] { run_print(tool, *args); };

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -12,6 +14,7 @@
 #include "common/result_meanings.h"
 #include "job_outcome.h"
 #include "job_records.h"
+#include "photo_stream.h"
 #include "tzpusb.h"
 
 namespace tz::ctl {
@@ -22,7 +25,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kPollInterval{200};
-constexpr size_t kWriteChunkBytes = 1 << 20;
+// Longer than any one transfer of a page may take before the library gives up on it.
+constexpr std::chrono::minutes kStalledTransfer{5};
 constexpr uint8_t kJobPrinting = 0x12;  // the job state of a job whose copies are under way
 
 bool is_waiting_state(unsigned code) {
@@ -147,21 +151,24 @@ private:
             fail(outcome, broken_off_, "not started: the page before it on this printer was broken off");
             return;
         }
-        RgbImage photo;
+        std::unique_ptr<PhotoStream> photo;
         try {
-            photo = load_photo(image, area_.width, area_.height, settings_.placement);
+            // The decoding waits for the page as long as the page may wait
+            // for the printer, and a stalled transfer on top.
+            photo = std::make_unique<PhotoStream>(
+                image, area_.width, area_.height, settings_.placement, settings_.format == 4,
+                settings_.whole_photo ? PhotoStream::Decoding::WholeFirst : PhotoStream::Decoding::Streamed,
+                time_limit() + kStalledTransfer);
         } catch (const std::exception& e) {
             fail(outcome, TZP_FILE_ERROR, e.what());
             return;
         }
-        outcome.size = {photo.width, photo.height};
-        outcome.offset = {(area_.width - photo.width) / 2, (area_.height - photo.height) / 2};
-        if (settings_.format == 4)  // the library exchanges the outer channels back
-            for (size_t p = 0; p + 2 < photo.pixels.size(); p += 3) std::swap(photo.pixels[p], photo.pixels[p + 2]);
+        outcome.size = {photo->width(), photo->height()};
+        outcome.offset = {(area_.width - photo->width()) / 2, (area_.height - photo->height()) / 2};
 
         uint16_t code = 0;
         std::string what;
-        if (!tzpusb_imageformat(settings_.format, 3, 8, photo.width, photo.height, outcome.offset.width,
+        if (!tzpusb_imageformat(settings_.format, 3, 8, photo->width(), photo->height(), outcome.offset.width,
                                 outcome.offset.height, &code)) {
             fail(outcome, code, "the printer's print area does not take the image");
             return;
@@ -171,13 +178,23 @@ private:
             return;
         }
         JobWatch watch = begin_watch();
+        // A photo that cannot be decoded from its first lines on starts no
+        // page, and the printer's next photo is printed as before.
+        std::span<const uint8_t> first;
+        try {
+            first = photo->next();
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR, e.what());
+            return;
+        }
         uint16_t id = 0;
         if (!start_page(id, outcome, watch)) return;
         outcome.print_id = id;
         watch.job = static_cast<uint8_t>(id & 0xFF);
-        const bool sent = send_page(photo, outcome, slot);
+        const bool sent = send_page(*photo, first, outcome, slot);
         uint16_t end_code = 0;
         tzpusb_endpage(&end_code);
+        photo.reset();
         if (!sent) {
             broken_off_ = outcome.code != 0 ? outcome.code : unsigned{TZP_USB_ERROR};
             return;
@@ -227,27 +244,47 @@ private:
         }
     }
 
-    bool send_page(const RgbImage& photo, PrintOutcome& outcome, size_t slot) {
-        const size_t line = size_t(photo.width) * 3;
-        const size_t chunk = std::max<size_t>(1, kWriteChunkBytes / line) * line;
-        for (size_t at = 0; at < photo.pixels.size();) {
+    // Sends `band` and the photo's bands after it as they are decoded. A
+    // photo that cannot be decoded to its end, like an interruption, breaks
+    // the page off: nothing but the rest of its data may follow a page that
+    // was begun, so the job cannot be cancelled now, and the printer drops a
+    // page whose data stops coming (at once when the connection ends).
+    bool send_page(PhotoStream& photo, std::span<const uint8_t> band, PrintOutcome& outcome, size_t slot) {
+        const size_t total = size_t(photo.width()) * photo.height() * 3;
+        size_t sent = 0;
+        for (; !band.empty(); band = next_band(photo, outcome)) {
             if (stop_) {
-                // Nothing but page data may follow a page that was begun, so
-                // the job cannot be cancelled now: the printer drops a page
-                // whose data stops coming (at once when the connection ends).
                 cancelled(outcome, "interrupted while the page was being sent; the printer drops the incomplete page");
                 return false;
             }
-            uint32_t count = static_cast<uint32_t>(std::min(chunk, photo.pixels.size() - at));
-            uint16_t code = 0;
-            if (!tzpusb_write(photo.pixels.data() + at, &count, &code) || count == 0) {
-                fail(outcome, code != 0 ? code : unsigned{TZP_USB_ERROR}, "sending the page failed");
-                return false;
+            for (size_t at = 0; at < band.size();) {
+                uint32_t count = static_cast<uint32_t>(band.size() - at);
+                uint16_t code = 0;
+                if (!tzpusb_write(band.data() + at, &count, &code) || count == 0) {
+                    fail(outcome, code != 0 ? code : unsigned{TZP_USB_ERROR}, "sending the page failed");
+                    return false;
+                }
+                at += count;
             }
-            at += count;
-            progress_.sending(slot, double(at) / photo.pixels.size());
+            sent += band.size();
+            progress_.sending(slot, double(sent) / total);
         }
-        return true;
+        if (sent == total) return true;
+        if (outcome.code == 0)  // the lines ended early without a reason given
+            fail(outcome, TZP_FILE_ERROR,
+                 "the photo's lines ended early; the page was broken off, the printer drops the incomplete page");
+        return false;
+    }
+
+    // The next band; none, with `outcome` failed, when the photo cannot be decoded further.
+    std::span<const uint8_t> next_band(PhotoStream& photo, PrintOutcome& outcome) {
+        try {
+            return photo.next();
+        } catch (const std::exception& e) {
+            fail(outcome, TZP_FILE_ERROR,
+                 std::string(e.what()) + "; the page was broken off, the printer drops the incomplete page");
+            return {};
+        }
     }
 
     // Follows the job until it has left the printer, or until what becomes

@@ -146,6 +146,7 @@ PrintSettings parse_print_settings(const PrintArgs& args) {
             throw UsageError("--area " + args.area + ": the printer takes even widths and heights only");
     }
     settings.placement = args.fill ? Placement::Fill : Placement::Fit;
+    settings.whole_photo = args.whole_photo;
     settings.format = static_cast<int>(parse_number(args.format, 3, 4, "--format"));
     settings.copies = static_cast<int>(parse_number(args.copies, 1, kLargestCopies, "--copies"));
     if (!args.gamma.empty()) parse_gamma(args.gamma, settings);

@@ -30,6 +30,7 @@ struct PrintArgs {
     std::string setting30 = "0";
     std::string timeout;
     std::string error_wait = "30";
+    bool whole_photo = false;
 };
 
 struct LaminateText {
@@ -57,6 +58,9 @@ struct PrintSettings {
     int setting30 = 0;
     double timeout_s = 0;  // 0: worked out from the copies
     double error_wait_s = 30;
+    // Each photo decoded in full before its page starts, instead of sent as
+    // it is decoded: the way of earlier versions, kept for comparisons.
+    bool whole_photo = false;
 };
 
 // Throws UsageError naming the option at fault.
