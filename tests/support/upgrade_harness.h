@@ -103,7 +103,7 @@ inline tz::emulator::PrinterOptions printer(const std::string& serial, const std
 // ---- output ----
 
 // Squeezes the rewrite-wait lines and the countdowns. `totals` gives the
-// seconds each countdown starts from (its first line may show one less).
+// seconds each countdown starts from (its first line may show a little less).
 inline std::string squeeze(const std::string& out, const std::vector<std::pair<std::string, int>>& totals) {
     const std::string wait = kRewriteWait;
     std::string result;
@@ -125,7 +125,9 @@ inline std::string squeeze(const std::string& out, const std::vector<std::pair<s
                 seconds.push_back(std::atoi(out.c_str() + i + head.size()));
                 i = end + 8;
             }
-            bool shape = !seconds.empty() && (seconds.front() == total || seconds.front() == total - 1) &&
+            // The program's clock runs fast in the tests, so a loaded machine
+            // may print its first line a second or two late.
+            bool shape = !seconds.empty() && seconds.front() <= total && seconds.front() >= total - 3 &&
                          seconds.back() == 0;
             for (size_t k = 1; k < seconds.size(); ++k) shape = shape && seconds[k] <= seconds[k - 1];
             result += head + (shape ? std::to_string(total) + "..0" : "(bad countdown)") + " sec.  \r";
