@@ -8,7 +8,7 @@ preset="${1:-default}"
 case "$preset" in
   windows-*)
     TZ_WINDOWS=1 bash scripts/setup.sh
-    bash scripts/fetch_lcms2_source.sh >/dev/null
+    bash scripts/fetch_windows_sources.sh
     ;;
   *) bash scripts/setup.sh ;;
 esac

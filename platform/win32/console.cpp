@@ -1,6 +1,7 @@
 #include "platform/console.h"
 
 #include <conio.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
