@@ -22,8 +22,8 @@ cleanup() {
 trap cleanup EXIT
 
 bash scripts/build.sh windows-x64
-wineboot -i >/dev/null 2>&1
 wineserver -p
+wineboot -i >/dev/null 2>&1
 ctest --preset windows-x64 -j"$(nproc)" --timeout 120
 
 TZ_WINDOWS=1 bash scripts/setup.sh
