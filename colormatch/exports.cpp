@@ -3,11 +3,12 @@
 // exception.
 #include "colormatch/tzcm.h"
 
+#include "platform/export.h"
 #include "pixel_match.h"
 #include "profile_header.h"
 #include "registry.h"
 
-#define TZCM_EXPORT extern "C" __attribute__((visibility("default")))
+#define TZCM_EXPORT TZ_EXPORT
 
 using namespace tzcm;
 

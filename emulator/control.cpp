@@ -43,7 +43,7 @@ const char* const kControlHelp =
 
 namespace {
 
-constexpr unsigned long kMaxLinkRate = 10'000'000'000UL;
+constexpr unsigned long long kMaxLinkRate = 10'000'000'000ULL;
 
 bool parse_hex_byte(const std::string& text, uint8_t& value) {
     std::string digits = text;
@@ -56,10 +56,10 @@ bool parse_hex_byte(const std::string& text, uint8_t& value) {
     return true;
 }
 
-bool parse_number(const std::string& text, unsigned long limit, unsigned long& value) {
+bool parse_number(const std::string& text, unsigned long long limit, unsigned long long& value) {
     if (text.empty() || text[0] == '-' || text[0] == '+') return false;
     char* end = nullptr;
-    value = std::strtoul(text.c_str(), &end, 10);
+    value = std::strtoull(text.c_str(), &end, 10);
     return *end == '\0' && value <= limit;
 }
 
@@ -138,7 +138,7 @@ std::string run_control_command(VirtualPrinter& printer, const std::string& line
         return "ok";
     }
     if (command == "delay") {
-        unsigned long ms = 0;
+        unsigned long long ms = 0;
         if (args.size() != 1 || !parse_number(args[0], 600000, ms)) return "error: usage: delay MS (0..600000)";
         model.set_answer_delay(static_cast<uint32_t>(ms));
         return "ok";
@@ -155,14 +155,14 @@ std::string run_control_command(VirtualPrinter& printer, const std::string& line
         return "error: usage: busy or busy off";
     }
     if (command == "media") {
-        unsigned long width = 0, height = 0;
+        unsigned long long width = 0, height = 0;
         if (args.size() != 2 || !parse_number(args[0], 65535, width) || !parse_number(args[1], 65535, height) ||
             !model.set_media(static_cast<uint16_t>(width), static_cast<uint16_t>(height)))
             return "error: usage: media WIDTH HEIGHT (1..65535)";
         return "ok";
     }
     if (command == "link-rate") {
-        unsigned long rate = 0;
+        unsigned long long rate = 0;
         if (args.size() != 1 || !parse_number(args[0], kMaxLinkRate, rate))
             return "error: usage: link-rate BYTES_PER_SECOND (0 for no limit)";
         printer.set_link_rate(rate);

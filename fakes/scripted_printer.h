@@ -2,8 +2,6 @@
 // the library sends and answers each one with the next scripted frame.
 #pragma once
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <atomic>
 #include <deque>
@@ -52,7 +50,7 @@ private:
                 reply = answers_.front();
                 answers_.pop_front();
             }
-            for (const Bytes& message : reply) ::send(socket_, message.data(), message.size(), MSG_NOSIGNAL);
+            for (const Bytes& message : reply) platform::pipe_write(socket_, message.data(), message.size());
         }
     }
 

@@ -73,6 +73,20 @@
 
 #include <stdint.h>
 
+/**
+ * @brief The calling convention of every function of the library.
+ *
+ * On Windows the functions use the stdcall convention (the called function removes its
+ * arguments), as TZ5170upgrade.dll exports them, undecorated, on x86 and x64 alike; elsewhere
+ * the macro is empty. Use it for function pointers to the library's functions, for example
+ * `int (TZPUSB_API *open)(uint16_t *result)`.
+ */
+#if defined(_WIN32)
+#define TZPUSB_API __stdcall
+#else
+#define TZPUSB_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -202,7 +216,7 @@ enum {
  *         (nothing changes), or when a new context cannot be created or initialised (the
  *         slots stay widened). There is no result code.
  */
-int      tzpusb_MakeThread(int slot_count);
+int      TZPUSB_API tzpusb_MakeThread(int slot_count);
 
 /**
  * @brief Opens the library for the calling thread.
@@ -226,7 +240,7 @@ int      tzpusb_MakeThread(int slot_count);
  * - #TZP_NO_CONTEXT: no slot was free for this thread (the contexts stay open; see
  *   tzpusb_MakeThread()).
  */
-int      tzpusb_open(uint16_t *result);
+int      TZPUSB_API tzpusb_open(uint16_t *result);
 
 /**
  * @brief Opens the library for the calling thread, for firmware download.
@@ -239,7 +253,7 @@ int      tzpusb_open(uint16_t *result);
  * @param[out] result the code; may be NULL.
  * @return 1 on success, 0 on failure: the codes of tzpusb_open() but #TZP_NO_COLOR_LIBRARY.
  */
-int      tzpusb_openDownload(int mode, uint16_t *result);
+int      TZPUSB_API tzpusb_openDownload(int mode, uint16_t *result);
 
 /**
  * @brief Closes the library for the calling thread: gives its slot back.
@@ -248,7 +262,7 @@ int      tzpusb_openDownload(int mode, uint16_t *result);
  * 60 s) and releases every context: a page still open is given up, the printers are closed
  * and the two outside libraries unloaded. The next tzpusb_open() then starts afresh.
  */
-void     tzpusb_close(void);
+void     TZPUSB_API tzpusb_close(void);
 
 /**
  * @brief Releases every context, when no thread has a slot.
@@ -260,7 +274,7 @@ void     tzpusb_close(void);
  * @return 1 with #TZP_OK when everything was released; 0 with #TZP_THREADS_ATTACHED when a
  *         thread still has a slot (nothing changes).
  */
-int      tzpusb_ReleaseThread(uint16_t *result);
+int      TZPUSB_API tzpusb_ReleaseThread(uint16_t *result);
 
 /**
  * @brief Counts the threads that have a slot.
@@ -269,7 +283,7 @@ int      tzpusb_ReleaseThread(uint16_t *result);
  * @param[out] slots the number of slots (see tzpusb_MakeThread()); may be NULL.
  * @return 1. Needs no context; there is no result code.
  */
-int      tzpusb_AttachThreadCount(uint16_t *attached, uint16_t *slots);
+int      TZPUSB_API tzpusb_AttachThreadCount(uint16_t *attached, uint16_t *slots);
 
 /** @} */
 
@@ -299,7 +313,7 @@ int      tzpusb_AttachThreadCount(uint16_t *attached, uint16_t *slots);
  * @return the number of printers listed; 0 when @p indexes is NULL, the library is not open or
  *         no printer was found. There is no result code.
  */
-uint16_t tzpusb_listupPrinter(uint8_t *indexes /*128*/);
+uint16_t TZPUSB_API tzpusb_listupPrinter(uint8_t *indexes /*128*/);
 
 /**
  * @brief Finds the printers again and lists their serials.
@@ -311,7 +325,7 @@ uint16_t tzpusb_listupPrinter(uint8_t *indexes /*128*/);
  * @return the number of serials listed; 0 when @p serials is NULL, the library is not open, no
  *         printer was found or 128 were found. There is no result code.
  */
-uint16_t tzpusb_listupPrinterSN(char *serials /*1024*/);
+uint16_t TZPUSB_API tzpusb_listupPrinterSN(char *serials /*1024*/);
 
 /**
  * @brief Selects a printer by its index for the calling thread's context.
@@ -327,7 +341,7 @@ uint16_t tzpusb_listupPrinterSN(char *serials /*1024*/);
  * - #TZP_NOT_FOUND: no printer with that index (or it is gone); the selection is unchanged.
  * - #TZP_NO_CONTEXT: the thread has no context and no slot is free.
  */
-uint8_t  tzpusb_selectPrinter(int index, uint16_t *result);
+uint8_t  TZPUSB_API tzpusb_selectPrinter(int index, uint16_t *result);
 
 /**
  * @brief Selects a printer by its serial for the calling thread's context.
@@ -346,7 +360,7 @@ uint8_t  tzpusb_selectPrinter(int index, uint16_t *result);
  * - #TZP_NOT_FOUND: no such printer; the selection and the serial returned are unchanged.
  * - #TZP_NO_CONTEXT: the thread has no context and no slot is free.
  */
-char    *tzpusb_selectPrinterSN(const char *serial /*8 or NULL*/, uint16_t *result);
+char    *TZPUSB_API tzpusb_selectPrinterSN(const char *serial /*8 or NULL*/, uint16_t *result);
 
 /** @} */
 
@@ -372,7 +386,7 @@ char    *tzpusb_selectPrinterSN(const char *serial /*8 or NULL*/, uint16_t *resu
  *   held.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_status(uint16_t *result);
+int      TZPUSB_API tzpusb_status(uint16_t *result);
 
 /**
  * @brief Asks the state of several printers.
@@ -389,7 +403,7 @@ int      tzpusb_status(uint16_t *result);
  * @return 1 when at least one printer gave #TZP_OK, else 0 (also for an empty list). There is
  *         no result pointer.
  */
-int      tzpusb_statusAll(const uint8_t *indexes, uint16_t *codes);
+int      TZPUSB_API tzpusb_statusAll(const uint8_t *indexes, uint16_t *codes);
 
 /**
  * @brief Wakes the selected printer from stand-by.
@@ -403,7 +417,7 @@ int      tzpusb_statusAll(const uint8_t *indexes, uint16_t *codes);
  * - printer states; #TZP_USB_ERROR (#TZP_REJECTED included)
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_WakeUpStandby(int mode, uint16_t *result);
+int      TZPUSB_API tzpusb_WakeUpStandby(int mode, uint16_t *result);
 
 /**
  * @brief Flashes the selected printer's LED, to show which printer is which.
@@ -419,7 +433,7 @@ int      tzpusb_WakeUpStandby(int mode, uint16_t *result);
  * - printer states of the acknowledgement.
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_blinkLED(uint16_t *result);
+int      TZPUSB_API tzpusb_blinkLED(uint16_t *result);
 
 /**
  * @brief Resets (restarts) the selected printer.
@@ -429,7 +443,7 @@ int      tzpusb_blinkLED(uint16_t *result);
  * @param[out] result the code; may be NULL.
  * @return 1 on success, 0 on failure: the codes of tzpusb_blinkLED().
  */
-int      tzpusb_resetPrinter(uint16_t *result);
+int      TZPUSB_API tzpusb_resetPrinter(uint16_t *result);
 
 /** @} */
 
@@ -458,7 +472,7 @@ int      tzpusb_resetPrinter(uint16_t *result);
  *         0, except when the printer could not be held, the thread has no context or @p size
  *         is NULL, which leave it alone. tzpusb_status() tells why.
  */
-int      tzpusb_getPrinterInfo(int tag, void *buffer, uint32_t *size);
+int      TZPUSB_API tzpusb_getPrinterInfo(int tag, void *buffer, uint32_t *size);
 
 /**
  * @brief Writes one tag: a setting of the next pages, or a value sent to the printer.
@@ -494,7 +508,7 @@ int      tzpusb_getPrinterInfo(int tag, void *buffer, uint32_t *size);
  *   came: #TZP_REJECTED (not turned into #TZP_BAD_PARAMETER), #TZP_USB_ERROR, printer states.
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_setPrinterInfo(int tag, const void *data, const uint32_t *size, uint16_t *result);
+int      TZPUSB_API tzpusb_setPrinterInfo(int tag, const void *data, const uint32_t *size, uint16_t *result);
 
 /** @} */
 
@@ -533,7 +547,7 @@ int      tzpusb_setPrinterInfo(int tag, const void *data, const uint32_t *size, 
  *         only the check against the print area fails, the format and channels (and, when the
  *         height fails, the width and @p offset_x) are stored all the same.
  */
-int      tzpusb_imageformat(int format, int channels, int bits_per_channel, int width, int height,
+int      TZPUSB_API tzpusb_imageformat(int format, int channels, int bits_per_channel, int width, int height,
                             int offset_x, int offset_y, uint16_t *result);
 
 /**
@@ -546,7 +560,7 @@ int      tzpusb_imageformat(int format, int channels, int bits_per_channel, int 
  * @param[out] result #TZP_OK (or #TZP_NO_CONTEXT); may be NULL.
  * @return 1 (0 without a context).
  */
-int      tzpusb_copies(int copies, uint16_t *result);
+int      TZPUSB_API tzpusb_copies(int copies, uint16_t *result);
 
 /**
  * @brief Sets the cut list of the next pages and sends it to the printer at once.
@@ -563,7 +577,7 @@ int      tzpusb_copies(int copies, uint16_t *result);
  * - #TZP_USB_ERROR, printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_setCutList(const void *cut_list /*73 or NULL*/, uint16_t *result);
+int      TZPUSB_API tzpusb_setCutList(const void *cut_list /*73 or NULL*/, uint16_t *result);
 
 /**
  * @brief Opens a page on the selected printer.
@@ -590,7 +604,7 @@ int      tzpusb_setCutList(const void *cut_list /*73 or NULL*/, uint16_t *result
  * - #TZP_USB_ERROR
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_startpage(uint16_t *print_id, uint16_t *result);
+int      TZPUSB_API tzpusb_startpage(uint16_t *print_id, uint16_t *result);
 
 /**
  * @brief Sends pixel data of the open page.
@@ -613,7 +627,7 @@ int      tzpusb_startpage(uint16_t *print_id, uint16_t *result);
  * - #TZP_USB_ERROR: a block did not go out; the page stays open, end it with tzpusb_endpage().
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_write(const void *data, uint32_t *size, uint16_t *result);
+int      TZPUSB_API tzpusb_write(const void *data, uint32_t *size, uint16_t *result);
 
 /**
  * @brief Closes the page: lets the printer go and sets the copies back to 1.
@@ -624,7 +638,7 @@ int      tzpusb_write(const void *data, uint32_t *size, uint16_t *result);
  * @param[out] result #TZP_OK (or #TZP_NO_CONTEXT); may be NULL.
  * @return 1 (0 without a context).
  */
-int      tzpusb_endpage(uint16_t *result);
+int      TZPUSB_API tzpusb_endpage(uint16_t *result);
 
 /**
  * @brief Cancels the remaining copies of a job in the printer.
@@ -644,7 +658,7 @@ int      tzpusb_endpage(uint16_t *result);
  * - printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_cancelCopies(int print_id, uint16_t *result);
+int      TZPUSB_API tzpusb_cancelCopies(int print_id, uint16_t *result);
 
 /**
  * @brief Reports the state of a job, or of the printer as a whole.
@@ -670,7 +684,7 @@ int      tzpusb_cancelCopies(int print_id, uint16_t *result);
  * - #TZP_USB_ERROR: the job records or the job's state could not be read.
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_getPrintIDStatus(int print_id, void *status /*8*/, uint16_t *result);
+int      TZPUSB_API tzpusb_getPrintIDStatus(int print_id, void *status /*8*/, uint16_t *result);
 
 /** @} */
 
@@ -698,7 +712,7 @@ int      tzpusb_getPrintIDStatus(int print_id, void *status /*8*/, uint16_t *res
  *
  * @param kernel nine coefficients; NULL sets the identity, turning sharpening off.
  */
-void     tzpusb_setmtf(const int32_t *kernel /*9 or NULL*/);
+void     TZPUSB_API tzpusb_setmtf(const int32_t *kernel /*9 or NULL*/);
 
 /**
  * @brief Installs the six channel tables and, from two ICC profiles, the colour transform.
@@ -732,7 +746,7 @@ void     tzpusb_setmtf(const int32_t *kernel /*9 or NULL*/);
  * - #TZP_NO_MEMORY: no transform came back.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_setIcctable(const char *src_profile, const char *dst_profile, int intent,
+int      TZPUSB_API tzpusb_setIcctable(const char *src_profile, const char *dst_profile, int intent,
                             const uint8_t *t1, const uint8_t *t2, const uint8_t *t3,
                             const uint8_t *t4, const uint8_t *t5, const uint8_t *t6, uint16_t *result);
 
@@ -762,7 +776,7 @@ int      tzpusb_setIcctable(const char *src_profile, const char *dst_profile, in
  * @param[out] t2 256 bytes, or NULL to skip it.
  * @param[out] t3 256 bytes, or NULL to skip it.
  */
-void     tzpusb_makeGamma(int gamma_x100, uint8_t *t1, uint8_t *t2, uint8_t *t3);
+void     TZPUSB_API tzpusb_makeGamma(int gamma_x100, uint8_t *t1, uint8_t *t2, uint8_t *t3);
 
 /**
  * @brief Reads three gamma tables from a file.
@@ -782,7 +796,7 @@ void     tzpusb_makeGamma(int gamma_x100, uint8_t *t1, uint8_t *t2, uint8_t *t3)
  *   bytes (the tables read before stay filled).
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_getGamma(const char *path, uint8_t *t1, uint8_t *t2, uint8_t *t3, uint16_t *result);
+int      TZPUSB_API tzpusb_getGamma(const char *path, uint8_t *t1, uint8_t *t2, uint8_t *t3, uint16_t *result);
 
 /**
  * @brief Reads a sharpening kernel from a text file, without installing it.
@@ -800,7 +814,7 @@ int      tzpusb_getGamma(const char *path, uint8_t *t1, uint8_t *t2, uint8_t *t3
  *   not fit 32 bits or 255 characters.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_getMtf(const char *path, int32_t *kernel /*9*/, uint16_t *result);
+int      TZPUSB_API tzpusb_getMtf(const char *path, int32_t *kernel /*9*/, uint16_t *result);
 
 /**
  * @brief Downloads one of the printer's tone curves, or resets them to the factory's.
@@ -820,7 +834,7 @@ int      tzpusb_getMtf(const char *path, int32_t *kernel /*9*/, uint16_t *result
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_setPrinterToneCurve(int type, int kind, const void *data /*1536*/, uint16_t *result);
+int      TZPUSB_API tzpusb_setPrinterToneCurve(int type, int kind, const void *data /*1536*/, uint16_t *result);
 
 /**
  * @brief Reads one of the printer's tone curves.
@@ -841,7 +855,7 @@ int      tzpusb_setPrinterToneCurve(int type, int kind, const void *data /*1536*
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_getPrinterToneCurve(int type, int kind, uint16_t *values, uint16_t *result);
+int      TZPUSB_API tzpusb_getPrinterToneCurve(int type, int kind, uint16_t *values, uint16_t *result);
 
 /**
  * @brief Downloads the printer's laminate pattern, or resets it to the factory's.
@@ -858,7 +872,7 @@ int      tzpusb_getPrinterToneCurve(int type, int kind, uint16_t *values, uint16
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_setLaminatePattern(int kind, const void *data, uint16_t *result);
+int      TZPUSB_API tzpusb_setLaminatePattern(int kind, const void *data, uint16_t *result);
 
 /** @} */
 
@@ -889,7 +903,7 @@ int      tzpusb_setLaminatePattern(int kind, const void *data, uint16_t *result)
  * - #TZP_USB_ERROR, printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_setParameter(int number, int32_t value, uint16_t *result);
+int      TZPUSB_API tzpusb_setParameter(int number, int32_t value, uint16_t *result);
 
 /**
  * @brief Reads one of the printer's parameters.
@@ -902,7 +916,7 @@ int      tzpusb_setParameter(int number, int32_t value, uint16_t *result);
  * @param[out] result the code; may be NULL.
  * @return 1 on success, 0 on failure: the codes of tzpusb_setParameter().
  */
-int      tzpusb_getParameter(int number, void *buffer /*4*/, uint16_t *result);
+int      TZPUSB_API tzpusb_getParameter(int number, void *buffer /*4*/, uint16_t *result);
 
 /**
  * @brief Starts a self-diagnosis of the printer.
@@ -918,7 +932,7 @@ int      tzpusb_getParameter(int number, void *buffer /*4*/, uint16_t *result);
  * @param[out] result the code; may be NULL.
  * @return 1 on success, 0 on failure: the codes of tzpusb_setParameter().
  */
-int      tzpusb_setDiagnostic(int mode, int arg1, int arg2, uint16_t *result);
+int      TZPUSB_API tzpusb_setDiagnostic(int mode, int arg1, int arg2, uint16_t *result);
 
 /**
  * @brief Reads the result of the last self-diagnosis.
@@ -938,7 +952,7 @@ int      tzpusb_setDiagnostic(int mode, int arg1, int arg2, uint16_t *result);
  * - #TZP_BAD_PARAMETER, #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR,
  *   #TZP_NO_CONTEXT
  */
-int      tzpusb_getDiagnostic(void *buffer, uint32_t *size, uint16_t *result);
+int      TZPUSB_API tzpusb_getDiagnostic(void *buffer, uint32_t *size, uint16_t *result);
 
 /**
  * @brief Clears the printer's error log (read with #PINFTAG_ERRLOG).
@@ -951,7 +965,7 @@ int      tzpusb_getDiagnostic(void *buffer, uint32_t *size, uint16_t *result);
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_resetErrHistory(uint16_t *result);
+int      TZPUSB_API tzpusb_resetErrHistory(uint16_t *result);
 
 /**
  * @brief Sends a self-diagnosis command as given and hands back the printer's whole answer.
@@ -969,7 +983,7 @@ int      tzpusb_resetErrHistory(uint16_t *result);
  * - #TZP_USB_ERROR: also when no printer is selected.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_command_diagnostic(int mode, int arg1, int arg2, void *buffer, uint16_t *result);
+int      TZPUSB_API tzpusb_command_diagnostic(int mode, int arg1, int arg2, void *buffer, uint16_t *result);
 
 /**
  * @brief Sends bytes to the printer as data, without reading an answer.
@@ -987,7 +1001,7 @@ int      tzpusb_command_diagnostic(int mode, int arg1, int arg2, void *buffer, u
  * - #TZP_USB_ERROR: a piece was not taken whole, or no printer is selected.
  * - #TZP_BAD_PARAMETER, #TZP_NO_CONTEXT
  */
-int      tzpusb_SendRawData(const void *data, const uint32_t *length, uint16_t *result);
+int      TZPUSB_API tzpusb_SendRawData(const void *data, const uint32_t *length, uint16_t *result);
 
 /**
  * @brief Sends a command built by the caller and hands back the printer's answer, undecoded.
@@ -1007,7 +1021,7 @@ int      tzpusb_SendRawData(const void *data, const uint32_t *length, uint16_t *
  *   came, or no printer is selected.
  * - #TZP_BAD_PARAMETER, #TZP_NO_CONTEXT
  */
-int      tzpusb_SendCommand(const void *command, uint32_t length, void *answer /*>=512*/,
+int      TZPUSB_API tzpusb_SendCommand(const void *command, uint32_t length, void *answer /*>=512*/,
                             uint32_t *answer_length, uint16_t *result);
 
 /**
@@ -1028,7 +1042,7 @@ int      tzpusb_SendCommand(const void *command, uint32_t length, void *answer /
  * - #TZP_USB_ERROR: also when no printer is selected.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_universal_command(const void *payload, int length, void *answer /*>=255*/,
+int      TZPUSB_API tzpusb_universal_command(const void *payload, int length, void *answer /*>=255*/,
                                   uint8_t *answer_length, uint16_t *result);
 
 /**
@@ -1041,7 +1055,7 @@ int      tzpusb_universal_command(const void *payload, int length, void *answer 
  * @return 1 on success, 0 on failure; the codes of tzpusb_status(), but as they came:
  *         #TZP_REJECTED is passed on, and #TZP_USB_ERROR also means no printer is selected.
  */
-int      tzpusb_undefine_command(uint16_t *result);
+int      TZPUSB_API tzpusb_undefine_command(uint16_t *result);
 
 /**
  * @brief Tells whether the selected printer is the supported model.
@@ -1053,7 +1067,7 @@ int      tzpusb_undefine_command(uint16_t *result);
  * @return 1 when the selected printer is the supported model; 0 when it is not, when no
  *         printer is selected or the selected one was replaced, or without a context.
  */
-int      tzpusb_GetModelName(uint16_t *result);
+int      TZPUSB_API tzpusb_GetModelName(uint16_t *result);
 
 /**
  * @brief Sends a laminate pattern file to the printer.
@@ -1074,7 +1088,7 @@ int      tzpusb_GetModelName(uint16_t *result);
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_update_laminate(int target, const char *path, uint16_t *result);
+int      TZPUSB_API tzpusb_update_laminate(int target, const char *path, uint16_t *result);
 
 /** @} */
 
@@ -1118,7 +1132,7 @@ int      tzpusb_update_laminate(int target, const char *path, uint16_t *result);
  * - #TZP_BAD_PARAMETER: the context was not opened with tzpusb_openDownload().
  * - #TZP_NO_CONTEXT
  */
-void    *tzpusb_newMotFile(const char *path, uint32_t *size, uint32_t *sum,
+void    *TZPUSB_API tzpusb_newMotFile(const char *path, uint32_t *size, uint32_t *sum,
                            uint32_t *start, uint32_t *end, uint16_t *result);
 
 /**
@@ -1128,7 +1142,7 @@ void    *tzpusb_newMotFile(const char *path, uint32_t *size, uint32_t *sum,
  *
  * @param image the image; NULL is ignored.
  */
-void     tzpusb_disposMotFile(void *image);
+void     TZPUSB_API tzpusb_disposMotFile(void *image);
 
 /**
  * @brief Announces a download: which part of the firmware and how many bytes.
@@ -1150,7 +1164,7 @@ void     tzpusb_disposMotFile(void *image);
  * - #TZP_NO_DOWNLOAD_MODE: the announcement or its acknowledgement failed, whatever the cause.
  * - #TZP_NO_CONTEXT
  */
-int      tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t *result);
+int      TZPUSB_API tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t *result);
 
 /**
  * @brief Ends a download.
@@ -1161,7 +1175,7 @@ int      tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t *re
  * @param[out] result the code; may be NULL.
  * @return 1 with #TZP_OK; 0 with #TZP_BAD_PARAMETER, #TZP_NOT_RECOGNISED or #TZP_NO_CONTEXT.
  */
-int      tzpusb_endDlMode(uint16_t *result);
+int      TZPUSB_API tzpusb_endDlMode(uint16_t *result);
 
 /**
  * @brief Sends the next bytes of the image announced with tzpusb_startDlMode().
@@ -1182,7 +1196,7 @@ int      tzpusb_endDlMode(uint16_t *result);
  *   with tzpusb_startDlMode().
  * - #TZP_BAD_PARAMETER, #TZP_NOT_RECOGNISED (as tzpusb_startDlMode()), #TZP_NO_CONTEXT
  */
-int      tzpusb_continue(const void *image, uint32_t *length, uint16_t *result);
+int      TZPUSB_API tzpusb_continue(const void *image, uint32_t *length, uint16_t *result);
 
 /**
  * @brief Checks a firmware file and sends it to the selected printer, in one call.
@@ -1205,7 +1219,7 @@ int      tzpusb_continue(const void *image, uint32_t *length, uint16_t *result);
  * - #TZP_USB_ERROR (#TZP_REJECTED included), printer states of the acknowledgement
  * - #TZP_PRINTER_IN_USE, #TZP_NOT_RECOGNISED, #TZP_UNDEFINED_ERROR, #TZP_NO_CONTEXT
  */
-int      tzpusb_updateFirmware(int file_type, const char *path, uint16_t *result);
+int      TZPUSB_API tzpusb_updateFirmware(int file_type, const char *path, uint16_t *result);
 
 /** @} */
 

@@ -10,6 +10,7 @@
 #include "laminate_update.h"
 #include "platform/console.h"
 #include "platform/library_version.h"
+#include "platform/system_names.h"
 #include "settings.h"
 
 namespace {
@@ -17,9 +18,11 @@ namespace {
 using namespace tz::laminate;
 
 void print_version_report() {
-    const std::string upgrade = tz::platform::library_version("libTZ5170upgrade.so");
-    const std::string usb = tz::platform::library_version("libTZ5170UsbCtrl.so");
-    const std::string color = tz::platform::library_version("libTZ5170ColorMatch.so");
+    using tz::platform::library_version;
+    using tz::platform::shared_library_file;
+    const std::string upgrade = library_version(shared_library_file("TZ5170upgrade"));
+    const std::string usb = library_version(shared_library_file("TZ5170UsbCtrl"));
+    const std::string color = library_version(shared_library_file("TZ5170ColorMatch"));
     std::fputs("---------------------------------------- \n", stdout);
     std::printf("TZ5170upgrade.dll     File Version = %s \n", upgrade.c_str());
     std::printf("TZ5170UsbCtrl.dll     File Version = %s \n", usb.c_str());

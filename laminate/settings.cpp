@@ -1,24 +1,15 @@
 #include "settings.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "platform/profile_ini.h"
+#include "platform/system_names.h"
 
 namespace tz::laminate {
-namespace {
 
-std::string current_folder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::string(".") : folder.string();
+std::string ini_path(const std::string& name) { return platform::current_folder_file(name); }
+
+std::string library_path() {
+    return platform::current_folder_file(platform::shared_library_file("TZ5170upgrade"));
 }
-
-}  // namespace
-
-std::string ini_path(const std::string& name) { return current_folder() + "/" + name; }
-
-std::string library_path() { return current_folder() + "/libTZ5170upgrade.so"; }
 
 LaminateSettings read_settings(const std::string& path) {
     const platform::ProfileIni ini = platform::ProfileIni::read(path);

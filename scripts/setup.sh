@@ -16,6 +16,13 @@ packages=(
   cups-ipp-utils cups        # its tests: ipptool and the IPP test files, a private cupsd
   doxygen                    # the HTML API reference of include/tzpusb.h
 )
+# The Windows build (TZ_WINDOWS=1): the mingw-w64 compilers (the -posix ones,
+# whose C++ runtime has std::thread), wine for its tests (64-bit only: never
+# wine32, which these machines cannot run), zlib for libpng; dpkg-source (in
+# dpkg-dev) unpacks the source packages of scripts/fetch_windows_sources.sh.
+if [ "${TZ_WINDOWS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev wine64 wine)
+fi
 # More for some jobs (the fuzz targets need clang), named by the caller.
 read -r -a extra <<< "${TZ_EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")

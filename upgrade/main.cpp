@@ -1,21 +1,19 @@
 // TZ5170upgrade INI-FILE: upgrades the firmware of every connected TARVO 5170
 // from the package the INI file (in the current folder) describes.
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "output.h"
 #include "platform/console.h"
 #include "platform/profile_ini.h"
+#include "platform/system_names.h"
 #include "upgrade_config.h"
 #include "upgrade_run.h"
 
 int main(int argc, char** argv) {
     using namespace tz::upgrade;
     if (argc < 2) return 0;
-    std::error_code ignored;
-    std::string folder = std::filesystem::current_path(ignored).string();
-    UpgradeConfig config = read_upgrade_config(tz::platform::ProfileIni::read(folder + "/" + argv[1]));
+    UpgradeConfig config =
+        read_upgrade_config(tz::platform::ProfileIni::read(tz::platform::current_folder_file(argv[1])));
 
     tz::platform::clear_console();
     say("TARVO 5170 Photo Printer Firmware Package Upgrade\n");

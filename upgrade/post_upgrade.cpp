@@ -6,6 +6,7 @@
 #include "library_session.h"
 #include "output.h"
 #include "platform/launcher.h"
+#include "platform/system_names.h"
 #include "printer_versions.h"
 #include "program_clock.h"
 #include "tzpusb.h"
@@ -22,9 +23,12 @@ constexpr int kParameterAttempts = 4;
 constexpr int64_t kParameterRetryMs = 500;
 constexpr int64_t kReadyPollMs = 1000;
 
-constexpr char kHandOffScript[] = "./TZ5170_LM_Patterns_for_panoramic/Sandtexture_2464x3720_V1.sh";
-constexpr char kHandOffCommand[] = "TZ5170Laminate Sandtexture_2464x3720_V1.ini ";
-constexpr char kLauncher[] = "./LamiImageDl.sh";
+// The hand-off: a one-line script in the pattern folder of the package, run
+// by the package's launcher script, both of the system's kind (.bat, .sh).
+constexpr char kHandOffScript[] = "TZ5170_LM_Patterns_for_panoramic/Sandtexture_2464x3720_V1";
+constexpr char kHandOffArguments[] = " Sandtexture_2464x3720_V1.ini ";
+constexpr char kLaminateProgram[] = "TZ5170Laminate";
+constexpr char kLauncher[] = "LamiImageDl";
 constexpr int64_t kNextPrinterMs = 10000;
 
 bool reset_tone_curves() {
@@ -180,8 +184,8 @@ bool serial_fits_script(const std::string& serial) {
 bool hand_off_laminate(const std::string& serial, bool another_printer_follows) {
     bool written = false;
     if (serial_fits_script(serial)) {
-        std::ofstream script(kHandOffScript, std::ios::binary | std::ios::trunc);
-        script << kHandOffCommand << serial;
+        std::ofstream script(platform::script_file(kHandOffScript), std::ios::binary | std::ios::trunc);
+        script << platform::program_file(kLaminateProgram) << kHandOffArguments << serial;
         script.close();
         written = !script.fail();
     }
@@ -192,7 +196,7 @@ bool hand_off_laminate(const std::string& serial, bool another_printer_follows) 
     }
     say("\n");
     say("Donwload Laminate Image.\n");
-    platform::start_script(kLauncher);  // its outcome is the launcher's business
+    platform::start_script(platform::script_file(kLauncher));  // its outcome is the launcher's business
     if (another_printer_follows) count_down(kNextPrinterMs, "Waiting for preparation to download to the next printer.");
     say("\n");
     return true;

@@ -79,8 +79,7 @@ std::vector<std::string> SocketFolderBackend::scan() {
         // A socket file left by a printer that ended abruptly keeps its
         // number, and opening it fails: looking for a listener here would
         // cost a connection to every printer at every look.
-        std::error_code kind;
-        if (!is_socket_name(items->path()) || !items->is_socket(kind)) continue;
+        if (!is_socket_name(items->path()) || !platform::local_socket_exists(items->path().string())) continue;
         keys.push_back(items->path().string());
     }
     std::sort(keys.begin(), keys.end());

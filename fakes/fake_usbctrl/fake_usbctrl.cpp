@@ -1,16 +1,18 @@
 #include "fake_usb.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/export.h"
+#include "platform/local_socket.h"
+#include "platform/process.h"
+
+#define FAKE_EXPORT TZ_EXPORT
 
 namespace {
 
@@ -19,8 +21,8 @@ struct Printer {
     uint16_t vendor_id = 0;
     uint16_t product_id = 0;
     bool attached = true;
-    int host_end = -1;
-    int printer_end = -1;
+    tz::platform::LocalSocket host_end;
+    tz::platform::LocalSocket printer_end;
     int handle = -1;
     intptr_t write_pipe = -1;
     intptr_t read_pipe = -1;
@@ -53,19 +55,10 @@ int lowest_free_handle() {
     return -1;
 }
 
-void close_fd(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
 }  // namespace
 
 FAKE_EXPORT void FakeUsb_Reset(void) {
     std::lock_guard guard(g_lock);
-    for (Printer& p : g_printers) {
-        close_fd(p.host_end);
-        close_fd(p.printer_end);
-    }
     g_printers.clear();
     g_close_pipe_calls.clear();
 }
@@ -76,17 +69,14 @@ FAKE_EXPORT int FakeUsb_AddPrinter(const char* serial, uint16_t vendor_id, uint1
     p.serial.assign(serial, 8);
     p.vendor_id = vendor_id;
     p.product_id = product_id;
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) return -1;
-    p.host_end = fds[0];
-    p.printer_end = fds[1];
-    g_printers.push_back(p);
+    if (!tz::platform::LocalSocket::pair(p.host_end, p.printer_end)) return -1;
+    g_printers.push_back(std::move(p));
     return static_cast<int>(g_printers.size()) - 1;
 }
 
 FAKE_EXPORT int FakeUsb_PrinterSocket(int printer) {
     std::lock_guard guard(g_lock);
-    return printer >= 0 && printer < static_cast<int>(g_printers.size()) ? g_printers[printer].printer_end : -1;
+    return printer >= 0 && printer < static_cast<int>(g_printers.size()) ? g_printers[printer].printer_end.fd() : -1;
 }
 
 FAKE_EXPORT void FakeUsb_Unplug(int printer) {
@@ -94,7 +84,7 @@ FAKE_EXPORT void FakeUsb_Unplug(int printer) {
     if (printer < 0 || printer >= static_cast<int>(g_printers.size())) return;
     Printer& p = g_printers[printer];
     p.attached = false;
-    ::shutdown(p.printer_end, SHUT_RDWR);
+    p.host_end.shutdown();  // both ends see the connection end
 }
 
 FAKE_EXPORT int FakeUsb_ClosePipeCalls(intptr_t pipe) {
@@ -145,7 +135,7 @@ FAKE_EXPORT int SDKUsb_GetDeviceName(int device_handle, char* name) {
     Printer* p = by_handle(device_handle);
     if (p == nullptr) return 0;
     std::snprintf(name, 260, "\\\\?\\usb#vid_%04x&pid_%04x#FAKE%d-%s#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
-                  p->vendor_id, p->product_id, static_cast<int>(::getpid()), p->serial.c_str());
+                  p->vendor_id, p->product_id, static_cast<int>(tz::platform::current_process_id()), p->serial.c_str());
     return 1;
 }
 
@@ -163,7 +153,7 @@ FAKE_EXPORT intptr_t SDKUsb_GetPipeHandle(int device_handle, int, uint8_t pipe_n
     std::lock_guard guard(g_lock);
     Printer* p = by_handle(device_handle);
     if (p == nullptr || pipe_number > 1) return -1;
-    intptr_t fd = ::dup(p->host_end);
+    intptr_t fd = p->host_end.duplicate();
     (pipe_number == 0 ? p->write_pipe : p->read_pipe) = fd;
     return fd;
 }
@@ -171,7 +161,9 @@ FAKE_EXPORT intptr_t SDKUsb_GetPipeHandle(int device_handle, int, uint8_t pipe_n
 FAKE_EXPORT int SDKUsb_ClosePipe(intptr_t pipe) {
     std::lock_guard guard(g_lock);
     ++g_close_pipe_calls[pipe];
-    return ::close(static_cast<int>(pipe)) == 0 ? 1 : 0;
+    if (pipe < 0) return 0;
+    tz::platform::close_pipe(pipe);
+    return 1;
 }
 
 FAKE_EXPORT int SDKUsb_AbortPipe(intptr_t) { return 1; }

@@ -20,7 +20,7 @@ void put(T* out, T value) {
 
 }  // namespace
 
-TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* sum, uint32_t* start, uint32_t* end,
+TZ_EXPORT void* TZPUSB_API tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* sum, uint32_t* start, uint32_t* end,
                                   uint16_t* result) {
     MotImage image;
     forward(result, [&](PrinterContext& context) {
@@ -38,27 +38,27 @@ TZ_EXPORT void* tzpusb_newMotFile(const char* path, uint32_t* size, uint32_t* su
     return image.bytes;
 }
 
-TZ_EXPORT void tzpusb_disposMotFile(void* image) { dispose_mot_image(image); }
+TZ_EXPORT void TZPUSB_API tzpusb_disposMotFile(void* image) { dispose_mot_image(image); }
 
-TZ_EXPORT int tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_startDlMode(int kind, int restart, uint32_t length, uint16_t* result) {
     return forward(result, [=](PrinterContext& context) {
         return start_download_mode(context, download_session(context), kind, restart, length);
     });
 }
 
-TZ_EXPORT int tzpusb_continue(const void* image, uint32_t* length, uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_continue(const void* image, uint32_t* length, uint16_t* result) {
     return forward(result, [=](PrinterContext& context) {
         return continue_download(context, download_session(context), image, length);
     });
 }
 
-TZ_EXPORT int tzpusb_endDlMode(uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_endDlMode(uint16_t* result) {
     return forward(result, [](PrinterContext& context) {
         return end_download_mode(context, download_session(context));
     });
 }
 
-TZ_EXPORT int tzpusb_updateFirmware(int file_type, const char* path, uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_updateFirmware(int file_type, const char* path, uint16_t* result) {
     return forward(result, [=](PrinterContext& context) {
         return update_firmware(context, file_type, path);
     });

@@ -11,14 +11,14 @@
 
 using namespace tz::lib;
 
-TZ_EXPORT void tzpusb_setmtf(const int32_t* kernel) {
+TZ_EXPORT void TZPUSB_API tzpusb_setmtf(const int32_t* kernel) {
     forward(nullptr, [=](PrinterContext& context) {
         set_kernel(print_session(context).mtf, kernel);
         return ResultCode{TZP_OK};
     });
 }
 
-TZ_EXPORT int tzpusb_setIcctable(const char* src_profile, const char* dst_profile, int intent, const uint8_t* t1,
+TZ_EXPORT int TZPUSB_API tzpusb_setIcctable(const char* src_profile, const char* dst_profile, int intent, const uint8_t* t1,
                                  const uint8_t* t2, const uint8_t* t3, const uint8_t* t4, const uint8_t* t5,
                                  const uint8_t* t6, uint16_t* result) {
     return forward(result, [=](PrinterContext& context) {

@@ -9,9 +9,9 @@
 
 using namespace tz::lib;
 
-TZ_EXPORT int tzpusb_status(uint16_t* result) { return forward(result, printer_status); }
+TZ_EXPORT int TZPUSB_API tzpusb_status(uint16_t* result) { return forward(result, printer_status); }
 
-TZ_EXPORT int tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
+TZ_EXPORT int TZPUSB_API tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
     try {
         PrinterContext* context = calling_context();
         if (context == nullptr) {
@@ -26,17 +26,17 @@ TZ_EXPORT int tzpusb_statusAll(const uint8_t* indexes, uint16_t* codes) {
     }
 }
 
-TZ_EXPORT int tzpusb_WakeUpStandby(int mode, uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_WakeUpStandby(int mode, uint16_t* result) {
     return forward(result, [mode](PrinterContext& context) {
         return wake_up_standby(context, mode);
     });
 }
 
-TZ_EXPORT int tzpusb_blinkLED(uint16_t* result) { return forward(result, blink_led); }
+TZ_EXPORT int TZPUSB_API tzpusb_blinkLED(uint16_t* result) { return forward(result, blink_led); }
 
-TZ_EXPORT int tzpusb_resetPrinter(uint16_t* result) { return forward(result, reset_printer); }
+TZ_EXPORT int TZPUSB_API tzpusb_resetPrinter(uint16_t* result) { return forward(result, reset_printer); }
 
-TZ_EXPORT int tzpusb_getPrinterInfo(int tag, void* buffer, uint32_t* size) {
+TZ_EXPORT int TZPUSB_API tzpusb_getPrinterInfo(int tag, void* buffer, uint32_t* size) {
     // No result pointer: a thread without a context just gets 0.
     return forward(nullptr, [=](PrinterContext& context) {
         return read_printer_info(context, tag, buffer, size);

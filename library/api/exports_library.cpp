@@ -21,7 +21,7 @@ int answer(uint16_t* result, ResultCode code) {
 
 }  // namespace
 
-TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
+TZ_EXPORT int TZPUSB_API tzpusb_MakeThread(int slot_count) {
     try {
         return make_slots(slot_count, make_sessions) == TZP_OK ? 1 : 0;
     } catch (...) {
@@ -29,7 +29,7 @@ TZ_EXPORT int tzpusb_MakeThread(int slot_count) {
     }
 }
 
-TZ_EXPORT int tzpusb_open(uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_open(uint16_t* result) {
     try {
         return answer(result, open_library(OpenKind::Printing, make_sessions));
     } catch (...) {
@@ -38,7 +38,7 @@ TZ_EXPORT int tzpusb_open(uint16_t* result) {
     }
 }
 
-TZ_EXPORT int tzpusb_openDownload(int mode, uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_openDownload(int mode, uint16_t* result) {
     try {
         // The mode is taken and not used: no download depends on it.
         static_cast<void>(mode);
@@ -49,14 +49,14 @@ TZ_EXPORT int tzpusb_openDownload(int mode, uint16_t* result) {
     }
 }
 
-TZ_EXPORT void tzpusb_close(void) {
+TZ_EXPORT void TZPUSB_API tzpusb_close(void) {
     try {
         close_library();
     } catch (...) {
     }
 }
 
-TZ_EXPORT int tzpusb_ReleaseThread(uint16_t* result) {
+TZ_EXPORT int TZPUSB_API tzpusb_ReleaseThread(uint16_t* result) {
     try {
         return answer(result, release_contexts());
     } catch (...) {
@@ -64,7 +64,7 @@ TZ_EXPORT int tzpusb_ReleaseThread(uint16_t* result) {
     }
 }
 
-TZ_EXPORT int tzpusb_AttachThreadCount(uint16_t* attached, uint16_t* slots) {
+TZ_EXPORT int TZPUSB_API tzpusb_AttachThreadCount(uint16_t* attached, uint16_t* slots) {
     try {
         return attached_thread_count(attached, slots) == TZP_OK ? 1 : 0;
     } catch (...) {
@@ -72,7 +72,7 @@ TZ_EXPORT int tzpusb_AttachThreadCount(uint16_t* attached, uint16_t* slots) {
     }
 }
 
-TZ_EXPORT uint16_t tzpusb_listupPrinter(uint8_t* indexes) {
+TZ_EXPORT uint16_t TZPUSB_API tzpusb_listupPrinter(uint8_t* indexes) {
     try {
         return list_printers(indexes);
     } catch (...) {
@@ -80,7 +80,7 @@ TZ_EXPORT uint16_t tzpusb_listupPrinter(uint8_t* indexes) {
     }
 }
 
-TZ_EXPORT uint16_t tzpusb_listupPrinterSN(char* serials) {
+TZ_EXPORT uint16_t TZPUSB_API tzpusb_listupPrinterSN(char* serials) {
     try {
         return list_printer_serials(serials);
     } catch (...) {
@@ -88,7 +88,7 @@ TZ_EXPORT uint16_t tzpusb_listupPrinterSN(char* serials) {
     }
 }
 
-TZ_EXPORT uint8_t tzpusb_selectPrinter(int index, uint16_t* result) {
+TZ_EXPORT uint8_t TZPUSB_API tzpusb_selectPrinter(int index, uint16_t* result) {
     try {
         uint8_t selected = kNoPrinter;
         store(result, select_printer(index, selected));
@@ -98,7 +98,7 @@ TZ_EXPORT uint8_t tzpusb_selectPrinter(int index, uint16_t* result) {
     }
 }
 
-TZ_EXPORT char* tzpusb_selectPrinterSN(const char* serial, uint16_t* result) {
+TZ_EXPORT char* TZPUSB_API tzpusb_selectPrinterSN(const char* serial, uint16_t* result) {
     try {
         char* selected = nullptr;
         store(result, select_printer_serial(serial, selected));

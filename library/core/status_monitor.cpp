@@ -5,6 +5,7 @@
 
 #include "device_table.h"
 #include "library_state.h"
+#include "platform/status_window.h"
 #include "printer_context.h"
 #include "selection.h"
 
@@ -52,6 +53,8 @@ void StatusMonitor::stop(uint32_t timeout_ms) {
 }
 
 void StatusMonitor::run() {
+    // The hidden window the monitor keeps for its lifetime (Windows only).
+    const platform::StatusWindow window;
     while (!stop_) {
         pass();
         std::unique_lock lock(wake_lock_);

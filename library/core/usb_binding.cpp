@@ -1,13 +1,14 @@
 #include "usb_binding.h"
 
 #include "entry_points.h"
+#include "platform/system_names.h"
 
 namespace tz::lib {
 
 bool UsbBinding::bind() {
     if (loaded_) return true;
     api_ = UsbApi{};
-    module_ = platform::DynamicLibrary::load(kUsbLibraryName);
+    module_ = platform::DynamicLibrary::load(platform::shared_library_file(kUsbLibraryName));
     if (!module_.loaded()) return false;
     bool all = lookup(module_, "SDKUsb_Open", api_.Open) && lookup(module_, "SDKUsb_OpenEx", api_.OpenEx) &&
                lookup(module_, "SDKUsb_Close", api_.Close) &&

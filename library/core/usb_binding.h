@@ -39,6 +39,7 @@ private:
     UsbApi api_;
 };
 
-inline constexpr char kUsbLibraryName[] = "libTZ5170UsbCtrl.so";
+// The library's name; the file is the system's (libTZ5170UsbCtrl.so, TZ5170UsbCtrl.dll).
+inline constexpr char kUsbLibraryName[] = "TZ5170UsbCtrl";
 
 }  // namespace tz::lib

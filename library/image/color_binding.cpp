@@ -4,6 +4,7 @@
 
 #include "core/entry_points.h"
 #include "core/library_state.h"
+#include "platform/system_names.h"
 
 namespace tz::lib {
 
@@ -15,7 +16,7 @@ std::recursive_mutex& color_lock() {
 bool ColorBinding::load() {
     if (loaded_) return true;
     api_ = ColorApi{};
-    module_ = platform::DynamicLibrary::load(kColorLibraryName);
+    module_ = platform::DynamicLibrary::load(platform::shared_library_file(kColorLibraryName));
     if (!module_.loaded()) return false;
     bool all = lookup(module_, "SDKCMCreatLUT", api_.CreatLUT) &&
                lookup(module_, "SDKCMMatchPixelMap", api_.MatchPixelMap) &&

@@ -33,7 +33,8 @@ struct ColorApi {
     int (*GetProfileHeader)(const uint32_t* profile, uint8_t* header) = nullptr;
 };
 
-inline constexpr char kColorLibraryName[] = "libTZ5170ColorMatch.so";
+// The library's name; the file is the system's (libTZ5170ColorMatch.so, TZ5170ColorMatch.dll).
+inline constexpr char kColorLibraryName[] = "TZ5170ColorMatch";
 inline constexpr size_t kProfilePathSize = 260;
 
 // Serialises all calls into the colour-matching library across contexts.

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace tz::platform {
@@ -146,6 +148,11 @@ void LocalListener::close() {
         ::unlink(path_.c_str());
     }
     path_.clear();
+}
+
+bool local_socket_exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_socket(path, error);
 }
 
 }  // namespace tz::platform

@@ -2,19 +2,14 @@
 // a holder died.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <thread>
 
 #include "core/acquisition.h"
 #include "library_session.h"
+#include "platform/helper_process.h"
+#include "platform/system_names.h"
 #include "printer_farm.h"
-
-extern char** environ;
 
 namespace {
 
@@ -25,71 +20,21 @@ using tz::test::my_context;
 using tz::test::OpenLibrary;
 using tz::test::PrinterFarm;
 
-// The folder of this test program, where the helper program is too.
-std::string program_folder() {
-    char path[4096];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    std::string self(path, static_cast<size_t>(n));
-    return self.substr(0, self.rfind('/'));
-}
-
-// The second process, holding a printer until told to let go or killed.
+// The second process, holding a printer until told to let go or killed; the
+// helper program lies beside this test program.
 class Holder {
 public:
-    explicit Holder(const std::string& serial) {
-        int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, in[1]);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::string program = program_folder() + "/tz5170-test-hold-printer";
-        char* argv[] = {program.data(), const_cast<char*>(serial.c_str()), nullptr};
-        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        to_child_ = in[1];
-        from_child_ = out[0];
-    }
-    ~Holder() {
-        let_go();
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (from_child_ >= 0) ::close(from_child_);
-    }
+    explicit Holder(const std::string& serial)
+        : process_(tz::platform::program_folder() + "/" + tz::platform::program_file("tz5170-test-hold-printer"),
+                   {serial}) {}
     // The child's first line ("held 0" when it has the printer).
-    std::string first_line() {
-        std::string line;
-        char c;
-        while (::read(from_child_, &c, 1) == 1 && c != '\n') line += c;
-        return line;
-    }
-    void let_go() {
-        if (to_child_ >= 0) ::close(to_child_);
-        to_child_ = -1;
-    }
-    int wait_exit() {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    void kill_hard() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    std::string first_line() { return process_.read_line(); }
+    void let_go() { process_.close_input(); }
+    int wait_exit() { return process_.wait_exit(30000); }
+    void kill_hard() { process_.kill(); }
 
 private:
-    pid_t pid_ = -1;
-    int to_child_ = -1;
-    int from_child_ = -1;
+    tz::platform::HelperProcess process_;
 };
 
 TEST(Acquisition, NothingSelectedGives2000) {

@@ -13,6 +13,7 @@
 #include "api/context_sessions.h"
 #include "core/printer_context.h"
 #include "core/library_state.h"
+#include "platform/environment.h"
 #include "tzpusb.h"
 
 namespace tz::test {
@@ -22,7 +23,7 @@ inline constexpr int kTestIoTimeoutMs = 400;
 
 // Sets the shortened time limit before the library first reads it.
 struct ShortIoTimeout {
-    ShortIoTimeout() { ::setenv("TZ5170_IO_TIMEOUT_MS", std::to_string(kTestIoTimeoutMs).c_str(), 0); }
+    ShortIoTimeout() { tz::platform::set_environment("TZ5170_IO_TIMEOUT_MS", std::to_string(kTestIoTimeoutMs), false); }
 };
 inline ShortIoTimeout short_io_timeout;
 

@@ -15,8 +15,11 @@ Bytes error_frame(uint8_t error, uint8_t group = 0, uint8_t detail = 0, uint8_t 
 }
 
 Bytes normal_frame(uint8_t state, size_t payload = 0) {
-    Bytes frame = {0x01, 0, 0, 0, 0, 0, 0, state, static_cast<uint8_t>(payload), static_cast<uint8_t>(payload >> 8)};
-    frame.resize(10 + payload, 0);
+    Bytes frame(10 + payload, 0);
+    frame[0] = 0x01;
+    frame[7] = state;
+    frame[8] = static_cast<uint8_t>(payload);
+    frame[9] = static_cast<uint8_t>(payload >> 8);
     return frame;
 }
 

@@ -2,8 +2,6 @@
 // a socket pair.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "core/transport.h"
 #include "library_session.h"
 #include "platform/local_socket.h"
+#include "platform/pipe_io.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ struct Receiver {
         selection.store(connected);
     }
     Receiver& next(const Bytes& frame) {
-        ::send(printer.fd(), frame.data(), frame.size(), 0);
+        tz::platform::pipe_write(printer.fd(), frame.data(), frame.size());
         return *this;
     }
 };

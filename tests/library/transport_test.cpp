@@ -2,8 +2,6 @@
 // printer.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-
 #include <array>
 #include <chrono>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "core/transport.h"
 #include "library_session.h"
 #include "platform/local_socket.h"
+#include "platform/pipe_io.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ struct Wire {
         selection.store(connected);
     }
     void printer_sends(const std::vector<uint8_t>& bytes) {
-        ASSERT_EQ(::send(printer.fd(), bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        ASSERT_EQ(tz::platform::pipe_write(printer.fd(), bytes.data(), bytes.size()).bytes, bytes.size());
     }
 };
 

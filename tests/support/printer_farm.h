@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "emulator/virtual_printer.h"
+#include "platform/environment.h"
 #include "platform/local_socket.h"
 #include "temp_folder.h"
 
@@ -18,10 +19,10 @@ namespace tz::test {
 
 class PrinterFarm {
 public:
-    PrinterFarm() { ::setenv("TZ5170_EMULATOR", folder_.path().c_str(), 1); }
+    PrinterFarm() { tz::platform::set_environment("TZ5170_EMULATOR", folder_.path(), true); }
     ~PrinterFarm() {
         printers_.clear();
-        ::unsetenv("TZ5170_EMULATOR");
+        tz::platform::unset_environment("TZ5170_EMULATOR");
     }
 
     emulator::VirtualPrinter& add(const std::string& serial, uint16_t vendor_id = 0x0F3C, uint16_t product_id = 0x5A17) {

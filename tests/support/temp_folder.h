@@ -1,17 +1,25 @@
 // A temporary folder that is removed with everything in it.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 
 namespace tz::test {
 
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tz5170-test.XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
+        // A new folder of a random name, made by this object alone.
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path candidate = base / ("tz5170-test." + std::to_string(random() % 1000000007u));
+            if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.generic_string();
+        }
     }
     ~TempFolder() {
         std::error_code ec;

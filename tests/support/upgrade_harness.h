@@ -19,6 +19,7 @@
 
 #include "child_process.h"
 #include "emulator/virtual_printer.h"
+#include "platform/environment.h"
 #include "printer_farm.h"
 #include "temp_folder.h"
 
@@ -157,7 +158,7 @@ public:
     Package() {
         std::filesystem::create_directory(folder_.file("TZ5170_LM_Patterns_for_panoramic"));
         text("LamiImageDl.sh", "cat TZ5170_LM_Patterns_for_panoramic/Sandtexture_2464x3720_V1.sh > launched.txt\n");
-        ::setenv("TZ5170_UPGRADE_TIME_SCALE", kProgramScale, 1);
+        tz::platform::set_environment("TZ5170_UPGRADE_TIME_SCALE", kProgramScale, true);
     }
 
     void file(const std::string& name, const Bytes& bytes) const {

@@ -1,6 +1,13 @@
 // Local (AF_UNIX) sockets between the USB control library and the virtual
 // printers. Message sockets keep message boundaries; stream sockets carry the
 // text lines of a control connection.
+//
+// On Windows they are named pipes, message-mode or byte-mode: the socket
+// file DIR/NAME stands for the pipe \\.\pipe\tz5170-<hash>-NAME, <hash>
+// being eight hexadecimal digits of a 32-bit FNV-1a hash of DIR's absolute
+// path in lower case. A listener keeps a plain file at DIR/NAME while it
+// listens, so that a folder still shows its printers. A descriptor is the
+// pipe handle's value.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +44,9 @@ public:
     int duplicate() const;
     void close();
     // Ends the connection in both directions for every holder of it; a thread
-    // blocked on it wakes up. The descriptor stays owned.
+    // blocked on it wakes up. The descriptor stays owned. (On Windows the
+    // connection itself ends with its last handle when this is the client's
+    // end; every transfer waiting on it ends now.)
     void shutdown();
 
     // One message (or for streams: what is there) with a limit; timeout 0 polls.
@@ -72,6 +81,10 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    SocketKind kind_ = SocketKind::Message;  // of the connections it accepts
 };
+
+// Whether `path` is a socket file (on Windows: the file of a listener).
+bool local_socket_exists(const std::string& path);
 
 }  // namespace tz::platform

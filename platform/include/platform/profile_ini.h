@@ -2,7 +2,9 @@
 // them: sections and keys in any case, a default for what is missing, and
 // integers as an optional sign followed by decimal digits. Lines may be of
 // any length (inih as Debian builds it cuts lines at 200 bytes, shorter than
-// the 259-character paths these files name).
+// the 259-character paths these files name). On Windows the system's own
+// reader (GetPrivateProfileString, GetPrivateProfileInt) reads the file at
+// each call; give it a path with a folder (current_folder_file()).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,7 @@ public:
 
 private:
     std::map<std::string, std::string> values_;  // "section\nkey", both lower case
+    std::string path_;  // the file, for the Windows reader
 };
 
 // An optional sign, then the leading decimal digits, wrapping at 32 bits;

@@ -5,7 +5,9 @@
 #include <mutex>
 #include <string>
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/export.h"
+
+#define FAKE_EXPORT TZ_EXPORT
 
 namespace {
 

@@ -2,7 +2,9 @@
 // printer-control library must refuse to bind it.
 #include <stdint.h>
 
-#define STUB_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/export.h"
+
+#define STUB_EXPORT TZ_EXPORT
 
 STUB_EXPORT int SDKCMCreatLUT(void) { return -1; }
 STUB_EXPORT int SDKCMMatchPixelMap(uint32_t, const void*, void*) { return -1; }

@@ -1,0 +1,25 @@
+#include "platform/process.h"
+
+#include "windows_api.h"
+
+namespace tz::platform {
+
+uint32_t current_thread_id() { return ::GetCurrentThreadId(); }
+
+uint32_t current_process_id() { return ::GetCurrentProcessId(); }
+
+void sleep_ms(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+bool running_as_administrator() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    &administrators))
+        return false;
+    BOOL member = FALSE;
+    if (!::CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    ::FreeSid(administrators);
+    return member != FALSE;
+}
+
+}  // namespace tz::platform
