@@ -32,10 +32,6 @@ Bytes firmware(size_t size, size_t identifier_at, uint8_t first = 0x00) {
 
 class DownloadMode : public DownloadContext {
 protected:
-    // A part of 60 KB crosses the scripted printer's socket piece by piece; a
-    // loaded machine, or wine, may take longer between two than the short
-    // limit of the other tests. Set before the library first reads it.
-    DownloadMode() { tz::platform::set_environment("TZ5170_IO_TIMEOUT_MS", "2000", true); }
     std::string file(const Bytes& bytes) { return write_file("part.bin", std::string(bytes.begin(), bytes.end())); }
     std::vector<Bytes> received_after(size_t count) {
         eventually([&] { return script_->received().size() >= count; }, std::chrono::milliseconds(3000));
@@ -128,6 +124,9 @@ TEST_F(DownloadMode, UpdateFirmwareAnnouncesEachPartWithItsTarget) {
     const Bytes main = firmware(5000, 10);
     script_->answer(normal_answer());
     ASSERT_EQ(update(2, main), 0);
+    // The next answer is for the next announcement, not for a piece of this
+    // part still on its way to the printer.
+    received_after(1 + 2);
     const Bytes dsp = firmware(61339, 61328);
     script_->answer(normal_answer());
     ASSERT_EQ(update(3, dsp), 0);
