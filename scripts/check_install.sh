@@ -85,7 +85,7 @@ done
 echo "${#expected[@]} files present"
 # Every function the header declares is in the synopsis and a description of
 # tzpusb(3), and has its entry in the HTML reference.
-functions="$(grep -oE '^(int|void|uint8_t|uint16_t|char) +[*]?tzpusb_[A-Za-z_]+[(]' "$prefix/include/tzpusb.h" |
+functions="$(grep -oE '^(int|void|uint8_t|uint16_t|char) +[*]?(TZPUSB_API +)?[*]?tzpusb_[A-Za-z_]+[(]' "$prefix/include/tzpusb.h" |
   sed 's/.*\(tzpusb_[A-Za-z_]*\)(/\1/')"
 [ "$(wc -l <<<"$functions")" -eq 51 ] || fail "tzpusb.h does not declare 51 functions"
 man_page="$(zcat "$prefix/share/man/man3/tzpusb.3.gz")"
