@@ -74,7 +74,7 @@ ResultCode open_library(OpenKind kind, ContextPartsFactory parts) {
     return code;
 }
 
-void close_library() {
+void close_library(ClosingThread closing) {
     std::lock_guard guard(library_lock());
     ContextTable& table = context_table();
     uint32_t me = platform::current_thread_id();
@@ -85,8 +85,9 @@ void close_library() {
     }
     if (attached != 0) return;
     if (status_monitor().running()) {
+        const bool may_wait = closing == ClosingThread::Running || platform::thread_end_can_wait_for_threads();
         platform::sleep_ms(10);
-        status_monitor().stop(kMonitorStopWaitMs);
+        status_monitor().stop(may_wait ? kMonitorStopWaitMs : 0);
     }
     release_all();
 }

@@ -12,8 +12,11 @@ namespace tz::lib {
 // monitor. TZP_OK, or the first context's failure (every context released
 // again), or TZP_NO_CONTEXT when no slot is free.
 ResultCode open_library(OpenKind kind, ContextPartsFactory parts);
+enum class ClosingThread { Running, Ending };
 // The calling thread gives its slot back; the last one releases everything.
-void close_library();
+// A thread that is `Ending` does not wait for other threads where the system
+// forbids it: the status monitor is then left to end on its own.
+void close_library(ClosingThread closing = ClosingThread::Running);
 // Releases every context: TZP_THREADS_ATTACHED while a thread is attached.
 ResultCode release_contexts();
 // Widens the usable slots to `slot_count` (no fewer than now, at most 100:

@@ -23,46 +23,43 @@ StatusMonitor& status_monitor() {
 StatusMonitor::~StatusMonitor() {
     // At process end the thread must not outlive the objects it uses.
     if (thread_.joinable()) {
-        stop_ = true;
-        wake_.notify_all();
+        run_->stop = true;
+        run_->wake.notify_all();
         thread_.join();
     }
 }
 
 void StatusMonitor::start() {
     if (thread_.joinable()) return;
-    stop_ = false;
-    {
-        std::lock_guard guard(wake_lock_);
-        ended_ = false;
-    }
-    thread_ = std::thread([this] { run(); });
+    run_ = std::make_shared<Run>();
+    thread_ = std::thread([run = run_] { StatusMonitor::run(run); });
 }
 
 void StatusMonitor::stop(uint32_t timeout_ms) {
-    stop_ = true;
     if (!thread_.joinable()) return;
-    std::unique_lock lock(wake_lock_);
-    wake_.notify_all();
-    bool ended = wake_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return ended_; });
+    run_->stop = true;
+    std::unique_lock lock(run_->wake_lock);
+    run_->wake.notify_all();
+    bool ended = run_->wake.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return run_->ended; });
     lock.unlock();
     if (ended)
         thread_.join();
     else
         thread_.detach();
+    run_.reset();
 }
 
-void StatusMonitor::run() {
+void StatusMonitor::run(const std::shared_ptr<Run>& run) {
     // The hidden window the monitor keeps for its lifetime (Windows only).
     const platform::StatusWindow window;
-    while (!stop_) {
+    while (!run->stop) {
         pass();
-        std::unique_lock lock(wake_lock_);
-        wake_.wait_for(lock, kPassInterval, [this] { return stop_.load(); });
+        std::unique_lock lock(run->wake_lock);
+        run->wake.wait_for(lock, kPassInterval, [&run] { return run->stop.load(); });
     }
-    std::lock_guard guard(wake_lock_);
-    ended_ = true;
-    wake_.notify_all();
+    std::lock_guard guard(run->wake_lock);
+    run->ended = true;
+    run->wake.notify_all();
 }
 
 void StatusMonitor::pass() {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -19,18 +20,25 @@ public:
     // Starts the thread when none runs.
     void start();
     // Asks the thread to end and waits for it up to `timeout_ms`; a thread
-    // that does not end in time is left to finish on its own.
+    // that does not end in time (or at once, with 0) is left to finish on its
+    // own, and a later start never wakes it again.
     void stop(uint32_t timeout_ms);
 
 private:
-    void run();
-    void pass();
+    // What one thread and the one who stops it share; a thread left to
+    // finish on its own keeps its own.
+    struct Run {
+        std::atomic<bool> stop{false};
+        std::mutex wake_lock;
+        std::condition_variable wake;
+        bool ended = false;  // guarded by wake_lock
+    };
+
+    static void run(const std::shared_ptr<Run>& run);
+    static void pass();
 
     std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex wake_lock_;
-    std::condition_variable wake_;
-    bool ended_ = false;  // guarded by wake_lock_
+    std::shared_ptr<Run> run_;
 };
 
 StatusMonitor& status_monitor();

@@ -25,7 +25,7 @@ struct ThreadEndGuard {
         // Anything the thread still held of a printer (an open page) is given
         // back by the end of the thread itself: its robust mutex is reported
         // abandoned to the next waiter.
-        if (holds_a_slot(me)) close_library();
+        if (holds_a_slot(me)) close_library(ClosingThread::Ending);
     }
 };
 

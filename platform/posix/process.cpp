@@ -34,6 +34,8 @@ void sleep_ms(uint32_t milliseconds) {
     }
 }
 
+bool thread_end_can_wait_for_threads() { return true; }
+
 bool running_as_administrator() { return ::geteuid() == 0; }
 
 }  // namespace tz::platform

@@ -10,6 +10,10 @@ uint32_t current_process_id() { return ::GetCurrentProcessId(); }
 
 void sleep_ms(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+// The ends of threads run under the loader lock, which a thread that starts
+// or ends must take too.
+bool thread_end_can_wait_for_threads() { return false; }
+
 bool running_as_administrator() {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
