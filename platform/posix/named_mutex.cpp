@@ -51,6 +51,7 @@
 #include "platform/named_mutex.h"
 
 #include "platform/process.h"
+#include "../name_hash.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -93,15 +94,6 @@ constexpr size_t kMaxPlainLength = 200;
 // /dev/shm.
 constexpr size_t kHashedKeepLength = 100;
 
-uint64_t fnv1a64(std::string_view text) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
-
 bool is_kept(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
            c == '_' || c == '-';
@@ -129,10 +121,8 @@ std::string shm_name_for(std::string_view name) {
         result += clean;
         return result;
     }
-    static constexpr char kHex[] = "0123456789abcdef";
-    uint64_t hash = fnv1a64(name);
     result += "h.";
-    for (int shift = 60; shift >= 0; shift -= 4) result.push_back(kHex[(hash >> shift) & 0xF]);
+    result += hash_text(name);
     result.push_back('.');
     result.append(clean, 0, kHashedKeepLength);
     return result;

@@ -4,18 +4,34 @@
 // without releasing it.
 #include "platform/named_mutex.h"
 
+#include "../name_hash.h"
 #include "windows_api.h"
 
 namespace tz::platform {
 namespace {
 
-// A backslash would name a namespace of the object manager.
+// Longest name used as it is, and how much of an unusual name a hashed one
+// keeps for people reading the object manager's list.
+constexpr size_t kMaxPlainLength = 200;
+constexpr size_t kHashedKeepLength = 100;
+constexpr std::string_view kHashedPrefix = "tz5170-mutex.h.";
+
+// Most names are used as they are, so that every program naming a printer's
+// mutex the same way meets the same object. A name that the system would
+// take differently (a backslash names a namespace of the object manager,
+// the text ends at a NUL, MAX_PATH is the limit), an empty one, or one that
+// looks like our own hashed form becomes "tz5170-mutex.h.<hash>.<start>":
+// distinct names stay distinct (up to the 64-bit hash).
 std::string object_name(std::string_view name) {
-    std::string text(name);
-    for (char& c : text)
-        if (c == '\\') c = '_';
-    if (text.size() >= MAX_PATH) text.resize(MAX_PATH - 1);
-    return text;
+    const bool plain = !name.empty() && name.size() <= kMaxPlainLength &&
+                       name.find_first_of(std::string_view("\\\0", 2)) == std::string_view::npos &&
+                       name.substr(0, kHashedPrefix.size()) != kHashedPrefix;
+    if (plain) return std::string(name);
+    std::string result(kHashedPrefix);
+    result += hash_text(name);
+    result.push_back('.');
+    for (char c : name.substr(0, kHashedKeepLength)) result.push_back(c == '\\' || c == '\0' ? '_' : c);
+    return result;
 }
 
 class WindowsNamedMutex final : public NamedMutex {
@@ -45,7 +61,7 @@ private:
 
 std::unique_ptr<NamedMutex> NamedMutex::open(std::string_view name) {
     const std::string text = object_name(name);
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, text.empty() ? nullptr : text.c_str());
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, text.c_str());
     if (mutex == nullptr) return nullptr;
     return std::make_unique<WindowsNamedMutex>(mutex);
 }

@@ -11,6 +11,13 @@ namespace {
 
 using CosFunction = double (*)(double);
 
+// A library of the system that every program may load, with cos and sin.
+#ifdef _WIN32
+constexpr const char* kMathLibrary = "msvcrt.dll";
+#else
+constexpr const char* kMathLibrary = "libm.so.6";
+#endif
+
 TEST(DynamicLibrary, MissingLibraryFailsWithAReason) {
     auto library = DynamicLibrary::load("libtz5170-no-such-library.so");
     EXPECT_FALSE(library.loaded());
@@ -24,7 +31,7 @@ TEST(DynamicLibrary, MissingLibraryFailsWithAReason) {
 }
 
 TEST(DynamicLibrary, SystemLibraryIsFoundByBareNameAndItsSymbolsWork) {
-    auto library = DynamicLibrary::load("libm.so.6");
+    auto library = DynamicLibrary::load(kMathLibrary);
     ASSERT_TRUE(library.loaded()) << library.error();
     EXPECT_TRUE(library.error().empty());
 
@@ -36,7 +43,7 @@ TEST(DynamicLibrary, SystemLibraryIsFoundByBareNameAndItsSymbolsWork) {
 }
 
 TEST(DynamicLibrary, OwnershipMovesAndCloseUnloads) {
-    auto first = DynamicLibrary::load("libm.so.6");
+    auto first = DynamicLibrary::load(kMathLibrary);
     ASSERT_TRUE(first.loaded());
 
     DynamicLibrary second(std::move(first));

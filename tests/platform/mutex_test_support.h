@@ -3,9 +3,11 @@
 // results.
 #pragma once
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "platform/named_mutex.h"
+#include "platform/process.h"
 
 namespace tz::platform {
 
@@ -32,7 +35,7 @@ namespace test {
 // Text that no other test, and no other test process, uses.
 inline std::string unique_stem() {
     static std::atomic<int> counter{0};
-    return "tz-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return "tz-test-" + std::to_string(current_process_id()) + "-" + std::to_string(counter++);
 }
 
 // A unique name; the system object behind it is removed when the object goes
@@ -61,6 +64,7 @@ private:
     std::string name_;
 };
 
+#ifndef _WIN32
 // The shared-memory object behind a plain name (letters, digits, '.', '_',
 // '-', up to 200 of them).
 inline std::string shm_name_of(const std::string& plain_name) { return "/tz5170-mutex.n." + plain_name; }
@@ -72,6 +76,7 @@ inline bool system_object_exists(const std::string& plain_name) {
     ::close(fd);
     return true;
 }
+#endif
 
 }  // namespace test
 }  // namespace tz::platform

@@ -6,6 +6,7 @@
 
 #include "platform/library_version.h"
 #include "platform/profile_ini.h"
+#include "platform/system_names.h"
 #include "temp_folder.h"
 
 namespace {
@@ -42,9 +43,10 @@ TEST(ProfileIni, KeysInAnyCaseDefaultsForWhatIsMissing) {
 }
 
 TEST(LibraryVersion, OurSharedObjectsCarryTheProjectVersion) {
-    EXPECT_EQ(tz::platform::library_version("libTZ5170UsbCtrl.so"), TZ_PROJECT_VERSION);
-    EXPECT_EQ(tz::platform::library_version("libTZ5170upgrade.so"), TZ_PROJECT_VERSION);
-    EXPECT_EQ(tz::platform::library_version("libnothing-here.so"), "");
+    using tz::platform::shared_library_file;
+    EXPECT_EQ(tz::platform::library_version(shared_library_file("TZ5170UsbCtrl")), TZ_PROJECT_VERSION);
+    EXPECT_EQ(tz::platform::library_version(shared_library_file("TZ5170upgrade")), TZ_PROJECT_VERSION);
+    EXPECT_EQ(tz::platform::library_version(shared_library_file("nothing-here")), "");
 }
 
 }  // namespace
