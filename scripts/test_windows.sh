@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The Windows build and its tests: set-up (mingw-w64, wine, the LittleCMS and
 # libpng sources), the windows-x64 preset built and its suite run under wine,
-# the windows-x86 preset's DLL and programs built, and both DLLs' export
-# tables checked. 32-bit programs cannot run here (the kernel refuses them),
-# so the x86 build is built and inspected only.
-# Options: --x86-all builds every x86 target (default: the DLL and the programs).
+# the windows-x86 preset built whole (its DLL, programs, examples and test
+# programs: 32-bit calling conventions and import libraries are checked by
+# linking them), and both DLLs' export tables checked. 32-bit programs cannot
+# run here (the kernel refuses them), so the x86 build is built and
+# inspected only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-x86_targets=(--target TZ5170upgrade TZ5170upgrade_program TZ5170Laminate)
-[ "${1:-}" = "--x86-all" ] && x86_targets=()
 
 # A wine prefix of our own, made without questions; its server kept running
 # for the whole suite (each program then starts in a fraction of a second).
@@ -31,6 +30,6 @@ ctest --preset windows-x64 -j"$(nproc)" --timeout 120
 
 TZ_WINDOWS=1 bash scripts/setup.sh
 cmake --preset windows-x86 >/dev/null
-cmake --build --preset windows-x86 -j"$(nproc)" "${x86_targets[@]}"
+cmake --build --preset windows-x86 -j"$(nproc)"
 bash scripts/check_exports.sh i686-w64-mingw32-objdump build/windows-x86/bin/TZ5170upgrade.dll
 bash scripts/check_exports.sh x86_64-w64-mingw32-objdump build/windows-x64/bin/TZ5170upgrade.dll

@@ -123,7 +123,7 @@ void register_status(CLI::App& app, Tool& tool) {
 }
 
 // An action without an answer of its own: LED, reset, wake-up.
-void run_action(const Tool& tool, const char* name, const std::string& done, int (*call)(uint16_t*)) {
+void run_action(const Tool& tool, const char* name, const std::string& done, int(TZPUSB_API* call)(uint16_t*)) {
     PrinterSession session(tool.options);
     uint16_t result = 0;
     session.check(call(&result), result, name);
