@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build and its tests: set-up (mingw-w64, wine, the LittleCMS and
 # libpng sources), the windows-x64 preset built and its suite run under wine,
-# the windows-x86 preset built whole (its DLL, programs, examples and test
-# programs: 32-bit calling conventions and import libraries are checked by
-# linking them), and both DLLs' export tables checked. 32-bit programs cannot
+# the windows-x86 preset built (the DLL, the programs, the tools and the
+# examples, C hosts linking the DLL by name: linking them checks the 32-bit
+# calling convention and import library), and both DLLs' export tables
+# checked. 32-bit programs cannot
 # run here (the kernel refuses them), so the x86 build is built and
 # inspected only.
 set -euo pipefail
