@@ -4,9 +4,8 @@
 # the windows-x86 preset built (the DLL, the programs, the tools and the
 # examples, C hosts linking the DLL by name: linking them checks the 32-bit
 # calling convention and import library), and both DLLs' export tables
-# checked. 32-bit programs cannot
-# run here (the kernel refuses them), so the x86 build is built and
-# inspected only.
+# checked. 32-bit programs cannot run here (the kernel refuses them), so the
+# x86 build is built and inspected only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
