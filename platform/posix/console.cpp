@@ -13,6 +13,8 @@ void clear_console() {
     std::fflush(stdout);
 }
 
+bool stderr_is_terminal() { return ::isatty(STDERR_FILENO) != 0; }
+
 int read_key() {
     std::fflush(stdout);
     termios saved{};

@@ -14,6 +14,8 @@ void clear_console() {
     std::system("CLS");
 }
 
+bool stderr_is_terminal() { return _isatty(_fileno(stderr)) != 0; }
+
 // _getch: one key, unechoed, without Enter. When standard input is no
 // console it returns at once, so one byte of the input is read instead.
 int read_key() {

@@ -1,7 +1,5 @@
 // print: photos on one printer one after another, or on several printers at
 // once (one thread each), followed until they are out.
-#include <unistd.h>
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include "photo_loader.h"
 #include "print_job.h"
 #include "print_progress.h"
+#include "platform/console.h"
 #include "print_settings.h"
 #include "tool.h"
 #include "tzpusb.h"
@@ -152,7 +151,7 @@ void run_print(Tool& tool, const PrintArgs& args) {
 
     {
         CancelOnSignal signals;
-        PrintProgress progress(stderr, ::isatty(2) != 0);
+        PrintProgress progress(stderr, tz::platform::stderr_is_terminal());
         std::vector<std::jthread> threads;
         for (PrinterWork& printer : work)
             threads.emplace_back([&printer, &settings, &progress] {
