@@ -4,9 +4,9 @@
  * file with tzpusb_updateFirmware, wait while the printer reports that it is
  * rewriting, and show the version again. Built only against include/tzpusb.h
  * and linked with -lTZ5170upgrade. */
+#define _POSIX_C_SOURCE 200809L /* clock_gettime, nanosleep */
 #include <stdio.h>
 #include <string.h>
-#include <threads.h>
 #include <time.h>
 
 #include "tzpusb.h"
@@ -19,13 +19,13 @@ enum { FILE_TYPE_MAIN = 2, MAIN_ENTRY = 2 };
 
 static double seconds_now(void) {
     struct timespec now;
-    timespec_get(&now, TIME_UTC);
+    clock_gettime(CLOCK_MONOTONIC, &now);
     return (double)now.tv_sec + now.tv_nsec / 1e9;
 }
 
 static void pause_ms(long ms) {
     struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-    thrd_sleep(&pause, NULL);
+    nanosleep(&pause, NULL);
 }
 
 /* The MAIN version of the selected printer as "MM.mm"; 0 when it cannot be read. */
