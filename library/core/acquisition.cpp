@@ -27,11 +27,11 @@ void PrinterHold::release() {
 
 ResultCode acquire_printer(PrinterContext& context, PrinterHold& hold) {
     hold.release();
-    const uint8_t index = context.selection.index();
+    const Selection selected = context.selection.load();
     // A selection whose entry has been given up or taken by another
     // connection since is no printer: nothing may be sent on it.
-    if (index >= kDeviceTableSize || !selection_current(context)) return TZP_NOT_RECOGNISED;
-    std::shared_ptr<platform::NamedMutex> mutex = device_table()[index].mutex();
+    if (!selection_current(selected)) return TZP_NOT_RECOGNISED;
+    std::shared_ptr<platform::NamedMutex> mutex = device_table()[selected.index].mutex();
     if (!mutex) return TZP_UNDEFINED_ERROR;
     switch (mutex->wait(kAcquireWaitMs)) {
         case platform::WaitResult::Obtained:

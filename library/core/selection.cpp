@@ -16,8 +16,9 @@ bool printer_present(const PrinterContext& context, const DeviceEntry& entry) {
     return usb.CheckDevice == nullptr || usb.CheckDevice(device) != 0;
 }
 
-bool selection_current(const PrinterContext& context) {
-    const Selection selected = context.selection.load();
+bool selection_current(const PrinterContext& context) { return selection_current(context.selection.load()); }
+
+bool selection_current(const Selection& selected) {
     if (!selected.made()) return false;
     const DeviceEntry& entry = device_table()[selected.index];
     return entry.in_use() && entry.generation() == selected.generation;

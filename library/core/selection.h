@@ -10,12 +10,15 @@ namespace tz::lib {
 class PrinterContext;
 
 class DeviceEntry;
+struct Selection;
 
 // The entry has a device and the USB control library still reports it attached.
 bool printer_present(const PrinterContext& context, const DeviceEntry& entry);
 // The context's selection still points at the connection it selected: the
 // entry has not been given up or taken by another device since.
 bool selection_current(const PrinterContext& context);
+// The same for a selection the caller has read.
+bool selection_current(const Selection& selected);
 // For the operations that write to the selected printer's pipes without
 // holding it: TZP_OK when the selection still reaches its connection, else
 // TZP_USB_ERROR and nothing may be written (the handles may be closed, and

@@ -44,8 +44,9 @@ std::string dump_serial(const Serial& serial) {
     return any ? text : "--------";
 }
 
-void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoResult& result, const char* about) {
-    const std::string serial = dump_serial(selection_.load().serial);
+void Transport::log(const Selection& selected, Traffic kind, const uint8_t* bytes, size_t count,
+                    const IoResult& result, const char* about) {
+    const std::string serial = dump_serial(selected.serial);
     const char* command = about != nullptr ? about : last_command_;
     if (result.status == IoStatus::Ok) {
         write_traffic_line(traffic_line(serial, kind, bytes, count, command, traffic_level()));
@@ -55,20 +56,22 @@ void Transport::log(Traffic kind, const uint8_t* bytes, size_t count, const IoRe
     }
 }
 
-ResultCode Transport::write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written) {
-    IoResult result = platform::pipe_write_timed(selection_.load().write_pipe, data, count, io_timeout_ms());
+ResultCode Transport::write_within_limit(const Selection& selected, const uint8_t* data, uint32_t count, Traffic kind,
+                                         uint32_t& written) {
+    IoResult result = platform::pipe_write_timed(selected.write_pipe, data, count, io_timeout_ms());
     note(result, g_write_timed_out);
     if (traffic_level() != 0) {
         if (kind == Traffic::Command && count >= 2) last_command_ = command_name(data[0], data[1]);
-        log(kind, data, result.status == IoStatus::Ok ? result.bytes : count, result);
+        log(selected, kind, data, result.status == IoStatus::Ok ? result.bytes : count, result);
     }
     if (result.status != IoStatus::Ok) return TZP_USB_ERROR;
     written = static_cast<uint32_t>(result.bytes);
     return TZP_OK;
 }
 
-void Transport::discard_late_answers() {
-    const Selection selected = selection_.load();
+void Transport::discard_late_answers() { discard_late_answers(selection_.load()); }
+
+void Transport::discard_late_answers(const Selection& selected) {
     const intptr_t pipe = selected.read_pipe;
     if (pipe == -1) return;
     uint8_t frame[kTimedReadSize];
@@ -79,36 +82,36 @@ void Transport::discard_late_answers() {
         while (owed->load() != 0) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0 ||
-                !discard_one(pipe, frame, sizeof frame, static_cast<uint32_t>(left)))
+                !discard_one(selected, frame, sizeof frame, static_cast<uint32_t>(left)))
                 break;
             --*owed;
         }
         *owed = 0;
     }
     for (uint32_t i = 0; i < kLateAnswerLimit; ++i)
-        if (!discard_one(pipe, frame, sizeof frame, 0)) return;
+        if (!discard_one(selected, frame, sizeof frame, 0)) return;
 }
 
-bool Transport::discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t wait_ms) {
-    IoResult result = platform::pipe_read_timed(pipe, frame, size, wait_ms);
+bool Transport::discard_one(const Selection& selected, uint8_t* frame, size_t size, uint32_t wait_ms) {
+    IoResult result = platform::pipe_read_timed(selected.read_pipe, frame, size, wait_ms);
     if (result.status != IoStatus::Ok) return false;
-    if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result, "an earlier command (late, discarded)");
+    if (traffic_level() != 0)
+        log(selected, Traffic::Answer, frame, result.bytes, result, "an earlier command (late, discarded)");
     return true;
 }
 
-void Transport::note_read_given_up(const platform::IoResult& result) {
+void Transport::note_read_given_up(const Selection& selected, const platform::IoResult& result) {
     if (result.status != IoStatus::TimedOut) return;
-    if (std::atomic<uint32_t>* owed = selection_.load().answers_owed; owed != nullptr && owed->load() < kLateAnswerLimit)
+    if (std::atomic<uint32_t>* owed = selected.answers_owed; owed != nullptr && owed->load() < kLateAnswerLimit)
         ++*owed;
 }
 
 ResultCode Transport::timed_write(const uint8_t* data, uint32_t count, uint32_t& written) {
     written = 0;
-    send_buffer_.fill(0);
-    if (data == nullptr || count == 0 || count > send_buffer_.size()) return TZP_USB_ERROR;
-    std::memcpy(send_buffer_.data(), data, count);
-    discard_late_answers();
-    return write_within_limit(send_buffer_.data(), count, Traffic::Command, written);
+    if (data == nullptr || count == 0 || count > kSendBufferSize) return TZP_USB_ERROR;
+    const Selection selected = selection_.load();
+    discard_late_answers(selected);
+    return write_within_limit(selected, data, count, Traffic::Command, written);
 }
 
 ResultCode Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t& written, Traffic kind) {
@@ -117,25 +120,24 @@ ResultCode Transport::direct_write(const uint8_t* data, uint32_t count, uint32_t
     // Page and firmware data have no answer of their own to mix up: a late
     // answer can only be waiting there when a read gave up, and any other
     // stray frame is thrown away before the next command.
-    if (kind != Traffic::Data || answers_owed()) discard_late_answers();
-    return write_within_limit(data, count, kind, written);
+    const Selection selected = selection_.load();
+    if (kind != Traffic::Data || answers_owed(selected)) discard_late_answers(selected);
+    return write_within_limit(selected, data, count, kind, written);
 }
 
-bool Transport::answers_owed() const {
-    const std::atomic<uint32_t>* owed = selection_.load().answers_owed;
-    return owed != nullptr && owed->load() != 0;
+bool Transport::answers_owed(const Selection& selected) {
+    return selected.answers_owed != nullptr && selected.answers_owed->load() != 0;
 }
 
 ResultCode Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& count) {
     count = 0;
-    receive_buffer_.fill(0);
     uint8_t frame[kTimedReadSize];
-    IoResult result = platform::pipe_read_timed(selection_.load().read_pipe, frame, sizeof frame, io_timeout_ms());
+    const Selection selected = selection_.load();
+    IoResult result = platform::pipe_read_timed(selected.read_pipe, frame, sizeof frame, io_timeout_ms());
     note(result, g_read_timed_out);
-    note_read_given_up(result);
-    if (traffic_level() != 0) log(Traffic::Answer, frame, result.bytes, result);
+    note_read_given_up(selected, result);
+    if (traffic_level() != 0) log(selected, Traffic::Answer, frame, result.bytes, result);
     if (result.status != IoStatus::Ok || buffer == nullptr || result.bytes > capacity) return TZP_USB_ERROR;
-    std::memcpy(receive_buffer_.data(), frame, result.bytes);
     std::memcpy(buffer, frame, result.bytes);
     count = static_cast<uint32_t>(result.bytes);
     return TZP_OK;
@@ -144,11 +146,11 @@ ResultCode Transport::timed_read(uint8_t* buffer, size_t capacity, uint32_t& cou
 bool Transport::read_into_receive_buffer(size_t size, uint32_t& received) {
     received = 0;
     size = std::min(size, receive_buffer_.size());
-    IoResult result =
-        platform::pipe_read_timed(selection_.load().read_pipe, receive_buffer_.data(), size, io_timeout_ms());
+    const Selection selected = selection_.load();
+    IoResult result = platform::pipe_read_timed(selected.read_pipe, receive_buffer_.data(), size, io_timeout_ms());
     note(result, g_read_timed_out);
-    note_read_given_up(result);
-    if (traffic_level() != 0) log(Traffic::Answer, receive_buffer_.data(), result.bytes, result);
+    note_read_given_up(selected, result);
+    if (traffic_level() != 0) log(selected, Traffic::Answer, receive_buffer_.data(), result.bytes, result);
     if (result.status != IoStatus::Ok) return false;
     received = static_cast<uint32_t>(result.bytes);
     return true;

@@ -69,27 +69,29 @@ public:
     void discard_late_answers();
 
 private:
+    // Each transfer reads the selection once and works with that copy.
+    void discard_late_answers(const Selection& selected);
     // At most this many waiting frames are thrown away before one write.
     static constexpr uint32_t kLateAnswerLimit = 64;
 
     bool read_into_receive_buffer(size_t size, uint32_t& received);
     // Whether a read of the selected printer gave up with its answer still to come.
-    bool answers_owed() const;
+    static bool answers_owed(const Selection& selected);
     // One write with the time limit, whatever kind of write it is: a printer
     // that stops taking data must not keep the caller forever.
-    ResultCode write_within_limit(const uint8_t* data, uint32_t count, Traffic kind, uint32_t& written);
+    ResultCode write_within_limit(const Selection& selected, const uint8_t* data, uint32_t count, Traffic kind,
+                                  uint32_t& written);
     // One late answer read and thrown away; false when none came in `wait_ms`.
-    bool discard_one(intptr_t pipe, uint8_t* frame, size_t size, uint32_t wait_ms);
+    bool discard_one(const Selection& selected, uint8_t* frame, size_t size, uint32_t wait_ms);
     // The traffic dump of one transfer (only called when it is on).
-    void log(Traffic kind, const uint8_t* bytes, size_t count, const platform::IoResult& result,
-             const char* about = nullptr);
+    void log(const Selection& selected, Traffic kind, const uint8_t* bytes, size_t count,
+             const platform::IoResult& result, const char* about = nullptr);
     // A read that gave up at the limit leaves its answer owed.
-    void note_read_given_up(const platform::IoResult& result);
+    static void note_read_given_up(const Selection& selected, const platform::IoResult& result);
 
     const PipeFields& pipes_;
     const SelectionSlot& selection_;
     const char* last_command_ = nullptr;  // the name of the last command written, for its answer
-    std::array<uint8_t, kSendBufferSize> send_buffer_{};
     std::array<uint8_t, 1024> receive_buffer_{};
 };
 

@@ -386,9 +386,11 @@ private:
 // Locks with a limit; 0 only tries. Returns what the pthread calls return.
 #if !defined(TZ_THREAD_SANITIZER)
 // pthread_mutex_clocklock measures on the monotonic clock, so setting the
-// wall clock neither stretches nor cuts a wait.
+// wall clock neither stretches nor cuts a wait. A free mutex is taken without
+// reading the clock.
 int lock_with_limit(pthread_mutex_t* mutex, uint32_t timeout_ms) {
-    if (timeout_ms == 0) return ::pthread_mutex_trylock(mutex);
+    const int first = ::pthread_mutex_trylock(mutex);
+    if (first != EBUSY || timeout_ms == 0) return first;
     timespec deadline{};
     ::clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += static_cast<time_t>(timeout_ms / 1000);

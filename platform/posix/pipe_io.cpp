@@ -45,33 +45,28 @@ bool would_block() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == 
 // Tries at once (sockets), then waits for readiness until the deadline and
 // tries again; `now` is the socket attempt, `plain` the call for other
 // descriptors. With no time to wait, a socket that has nothing costs the one
-// attempt. A read that may wait waits first: an answer is seldom there the
-// moment its command has gone, and the attempt before the wait would only
-// find that out.
+// attempt. A read tries first too: when the other end shares the CPU, its
+// answer is usually there by the time the command's write returns, and the
+// wait would only find that out; when it runs elsewhere, the attempt costs
+// little beside the wait that follows. The clock is read only once a wait is
+// needed.
 template <typename Now, typename Plain>
 IoResult transfer_timed(int fd, short events, uint32_t timeout_ms, Now now, Plain plain) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    if (ssize_t n = now(); n >= 0) return finish(n);
     bool is_socket = true;
-    bool attempt = events != POLLIN || timeout_ms == 0;
+    if (errno == ENOTSOCK) is_socket = false;
+    else if (!would_block()) return {};
+    else if (timeout_ms == 0) return {IoStatus::TimedOut, 0};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {
-        if (is_socket && attempt) {
-            ssize_t n = now();
-            if (n >= 0) return finish(n);
-            if (errno == ENOTSOCK) is_socket = false;
-            else if (!would_block()) return {};
-            else if (timeout_ms == 0) return {IoStatus::TimedOut, 0};
-        }
-        attempt = true;
         int ready = wait_ready(fd, events, deadline);
         if (ready == 0) return {IoStatus::TimedOut, 0};
         if (ready < 0) return {};
-        if (!is_socket) {
-            ssize_t n = plain();
-            if (n >= 0) return finish(n);
-            if (!would_block()) return {};
-        }
-        // Sockets try again at the top; so does a descriptor another thread
-        // emptied (or filled) first.
+        ssize_t n = is_socket ? now() : plain();
+        if (n >= 0) return finish(n);
+        if (is_socket && errno == ENOTSOCK) is_socket = false;
+        else if (!would_block()) return {};
+        // A descriptor another thread emptied (or filled) first: wait again.
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <vector>
 
@@ -142,6 +143,28 @@ TEST(Transport, AnswersWaitingBeforeAWriteAreThrownAway) {
     uint32_t count = 0;
     ASSERT_EQ(wire.transport.timed_read(buffer.data(), buffer.size(), count), TZP_OK);
     EXPECT_EQ(buffer[7], 0x61);
+}
+
+// Nothing is owed here, as after every answer that came in time: the second
+// copy must still go before the next command, or it is taken for its answer.
+TEST(Transport, ASecondAnswerToOneCommandIsThrownAwayBeforeTheNext) {
+    Wire wire;
+    std::atomic<uint32_t> owed{0};
+    tz::lib::Selection connected = wire.selection.load();
+    connected.answers_owed = &owed;
+    wire.selection.store(connected);
+    const uint8_t packet[] = {0x01, 0x00, 0x00, 0x00};
+    std::array<uint8_t, 300> buffer{};
+    uint32_t written = 0, count = 0;
+    ASSERT_EQ(wire.transport.timed_write(packet, sizeof packet, written), TZP_OK);
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0x61, 0x00, 0x00});
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0x61, 0x00, 0x00});  // the same again
+    ASSERT_EQ(wire.transport.timed_read(buffer.data(), buffer.size(), count), TZP_OK);
+    ASSERT_EQ(wire.transport.timed_write(packet, sizeof packet, written), TZP_OK);
+    wire.printer_sends({0x01, 0, 0, 0, 0, 0, 0, 0x62, 0x00, 0x00});
+    ASSERT_EQ(wire.transport.timed_read(buffer.data(), buffer.size(), count), TZP_OK);
+    EXPECT_EQ(buffer[7], 0x62);
+    EXPECT_EQ(owed.load(), 0u);
 }
 
 TEST(IoTimeout, OnlyPlainMillisecondsUpToTenMinutesCount) {
