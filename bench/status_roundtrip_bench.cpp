@@ -82,13 +82,17 @@ void LibraryStatus(benchmark::State& state) {
 }
 BENCHMARK(LibraryStatus)->UseRealTime();
 
-// Keeps the real time per iteration of each benchmark for the ratio.
+// Keeps the real time per iteration of each benchmark for the ratio: the
+// median of the repetitions when there are several, else the one run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
+        for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                nanoseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+                nanoseconds_.emplace(run.run_name.str(), run.GetAdjustedRealTime());
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                nanoseconds_[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> nanoseconds_;
@@ -97,7 +101,19 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    // Unless told otherwise: ten short repetitions of each, the two kinds
+    // interleaved at random, so that a change in the machine's load falls on
+    // both sides of the ratio alike.
+    std::vector<char*> args(argv, argv + argc);
+    bool repetitions_given = false;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0) repetitions_given = true;
+    static char repetitions[] = "--benchmark_repetitions=10";
+    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
+    static char summary[] = "--benchmark_report_aggregates_only=true";
+    if (!repetitions_given) args.insert(args.begin() + 1, {repetitions, interleaving, summary});
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto bare = reporter.nanoseconds_.find("BareSocketPair/real_time");
