@@ -157,7 +157,7 @@ TEST_F(PrinterApp, IppEverywhereFailsOnlyWherePapplLacksAttributes) {
                            "printer-uri-supported (1 values) SAME-COUNT-AS uri-security-supported (2 values)",
                            "uri-security-supported (2 values) SAME-COUNT-AS uri-authentication-supported (1 values)",
                            "overrides-supported", "overrides-supported"}))
-        << out;
+        << out << server_->log();
     EXPECT_NE(out.find("Print color.jpg-4x6 @ 300dpi, srgb-8"), std::string::npos) << out;
 }
 
