@@ -36,9 +36,12 @@ bool refuse(pappl_job_t* job, const char* why) {
 }
 
 bool filter_image(pappl_job_t* job, pappl_device_t* device, void*) {
+    // A job cancelled while it was starting has lost its file.
+    const char* filename = papplJobGetFilename(job);
+    if (filename == nullptr) return refuse(job, "the job has no document file");
     VImage image;
     try {
-        image = VImage::new_from_file(papplJobGetFilename(job), VImage::option()->set("access", VIPS_ACCESS_RANDOM));
+        image = VImage::new_from_file(filename, VImage::option()->set("access", VIPS_ACCESS_RANDOM));
         if (image.width() > kLargestSide || image.height() > kLargestSide) return refuse(job, "the image is too large");
         image = image.autorot();
         if (image.get_typeof(VIPS_META_ICC_NAME) != 0)

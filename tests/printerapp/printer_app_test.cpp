@@ -118,6 +118,13 @@ TEST_F(PrinterApp, CupsTestFilesPassAndPagesComeOutPixelForPixel) {
 // test files, the sample rasters it names, and a JPEG): what fails is only
 // what PAPPL 1.3.1 itself lacks.
 TEST_F(PrinterApp, IppEverywhereFailsOnlyWherePapplLacksAttributes) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // ipptool cancels a job while it starts; PAPPL's own JPEG filter then
+    // opens the job's file by a name the cancel has cleared. The C library
+    // refuses that open, but the sanitizers' fopen64 stand-in reads the null
+    // name and ends the server. The default build runs this test.
+    GTEST_SKIP() << "PAPPL's JPEG filter opens a cancelled job's cleared file name";
+#endif
     add_printer("TZ000101");
     start();
     const fs::path folder = files_.file("ipp-everywhere");
